@@ -1,0 +1,4 @@
+// The program's entry. (A placeholder until the main window lands.)
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }

@@ -7,7 +7,7 @@ namespace {
 // The scan code is looked up on every event: the layout may have changed
 // since the last paste.
 void InjectKey(TKeySystem& system, std::uint16_t key, unsigned flags) {
-  const unsigned scan = system.MapVirtualKey(key, kMapVkToScan);
+  const unsigned scan = system.MapVirtualKeyA(key, kMapVkToScan);
   system.KeybdEvent(static_cast<std::uint8_t>(key & 0xFF), static_cast<std::uint8_t>(scan & 0xFF),
                     flags, 0);
 }

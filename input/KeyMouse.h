@@ -11,7 +11,7 @@ class TKeySystem {
  public:
   virtual ~TKeySystem() = default;
   // MapVirtualKeyA: the scan code the current layout gives a virtual key.
-  virtual unsigned MapVirtualKey(unsigned code, unsigned mapType) = 0;
+  virtual unsigned MapVirtualKeyA(unsigned code, unsigned mapType) = 0;
   // keybd_event: one event into the system's input stream.
   virtual void KeybdEvent(std::uint8_t vk, std::uint8_t scan, unsigned flags,
                           std::uintptr_t extra) = 0;

@@ -8,12 +8,12 @@ namespace {
 
 class TWinKeySystem final : public TKeySystem {
  public:
-  unsigned MapVirtualKey(unsigned code, unsigned mapType) override {
-    return MapVirtualKeyA(code, mapType);
+  unsigned MapVirtualKeyA(unsigned code, unsigned mapType) override {
+    return ::MapVirtualKeyA(code, mapType);
   }
   void KeybdEvent(std::uint8_t vk, std::uint8_t scan, unsigned flags,
                   std::uintptr_t extra) override {
-    keybd_event(vk, scan, flags, extra);
+    ::keybd_event(vk, scan, flags, extra);
   }
 };
 

@@ -28,8 +28,8 @@ bool ShellOpenFile(TShellSystem& system, TLeadByteTest isLeadByte, std::string_v
   const std::string folder = WorkingFolder(document, isLeadByte);
   const TWindowHandle owner = system.ActiveWindow();
   // Empty texts go to the shell as empty strings; only the verb is null.
-  return ShellSucceeded(system.ShellExecute(owner, nullptr, file.c_str(), params.c_str(),
-                                            folder.c_str(), kShowNormal));
+  return ShellSucceeded(system.ShellExecuteA(owner, nullptr, file.c_str(), params.c_str(),
+                                             folder.c_str(), kShowNormal));
 }
 
 }  // namespace zez

@@ -17,9 +17,9 @@ class TShellSystem {
   // GetActiveWindow.
   virtual TWindowHandle ActiveWindow() = 0;
   // ShellExecuteA; the result is the HINSTANCE as a number.
-  virtual std::uintptr_t ShellExecute(TWindowHandle owner, const char* operation, const char* file,
-                                      const char* parameters, const char* directory,
-                                      int showCommand) = 0;
+  virtual std::uintptr_t ShellExecuteA(TWindowHandle owner, const char* operation, const char* file,
+                                       const char* parameters, const char* directory,
+                                       int showCommand) = 0;
 };
 
 inline constexpr int kShowNormal = 1;  // SW_SHOWNORMAL

@@ -1,5 +1,6 @@
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs windows.h first.
+#include <shellapi.h>
 
 #include "util/vuzShell.h"
 
@@ -10,12 +11,12 @@ namespace {
 class TWinShellSystem final : public TShellSystem {
  public:
   TWindowHandle ActiveWindow() override {
-    return reinterpret_cast<TWindowHandle>(GetActiveWindow());
+    return reinterpret_cast<TWindowHandle>(::GetActiveWindow());
   }
-  std::uintptr_t ShellExecute(TWindowHandle owner, const char* operation, const char* file,
-                              const char* parameters, const char* directory,
-                              int showCommand) override {
-    return reinterpret_cast<std::uintptr_t>(ShellExecuteA(
+  std::uintptr_t ShellExecuteA(TWindowHandle owner, const char* operation, const char* file,
+                               const char* parameters, const char* directory,
+                               int showCommand) override {
+    return reinterpret_cast<std::uintptr_t>(::ShellExecuteA(
         reinterpret_cast<HWND>(owner), operation, file, parameters, directory, showCommand));
   }
 };

@@ -26,7 +26,7 @@ class TFakeKeys : public zez::TKeySystem {
   std::vector<TEvent> Events;
   std::vector<std::pair<unsigned, unsigned>> Lookups;  // (code, mapType)
 
-  unsigned MapVirtualKey(unsigned code, unsigned mapType) override {
+  unsigned MapVirtualKeyA(unsigned code, unsigned mapType) override {
     Lookups.emplace_back(code, mapType);
     auto it = Layout.find(code);
     return it == Layout.end() ? 0 : it->second;
@@ -69,8 +69,8 @@ TEST(KeyMouse, ScanCodesFollowTheLayoutOfTheMoment) {
 TEST(KeyMouse, LayoutChangeBetweenTheFourEventsIsSeen) {
   // No table of scan codes: a change after the first press shows at once.
   struct TChangingKeys : TFakeKeys {
-    unsigned MapVirtualKey(unsigned code, unsigned mapType) override {
-      const unsigned scan = TFakeKeys::MapVirtualKey(code, mapType);
+    unsigned MapVirtualKeyA(unsigned code, unsigned mapType) override {
+      const unsigned scan = TFakeKeys::MapVirtualKeyA(code, mapType);
       Layout[86] = 0x34;
       return scan;
     }

@@ -94,9 +94,9 @@ class TFakeShell : public zez::TShellSystem {
     Order.push_back("GetActiveWindow");
     return Active;
   }
-  std::uintptr_t ShellExecute(zez::TWindowHandle owner, const char* operation, const char* file,
-                              const char* parameters, const char* directory,
-                              int showCommand) override {
+  std::uintptr_t ShellExecuteA(zez::TWindowHandle owner, const char* operation, const char* file,
+                               const char* parameters, const char* directory,
+                               int showCommand) override {
     Order.push_back("ShellExecuteA");
     Calls.push_back(
         {owner, Text(operation), Text(file), Text(parameters), Text(directory), showCommand});

@@ -182,7 +182,10 @@ TForm::TForm(TLayout layout, TMessageTable messages)
   FLeft = FRecord.Left;
   FTop = FRecord.Top;
   FColor = FRecord.Color;
-  OnCreate = BindNotify(FRecord.OnCreate);
+  if (FRecord.OnCreate) {
+    TNotifyThunk thunk = FRecord.OnCreate;
+    OnCreate = [thunk, this](TObject* sender) { thunk(*this, sender); };
+  }
   if (FRecord.OnClose) {
     TCloseThunk thunk = FRecord.OnClose;
     OnClose = [thunk, this](TObject* sender, TCloseAction& action) {

@@ -75,6 +75,8 @@ class TWinControl : public TComponent {
   virtual TCreateParams CreateParams() const = 0;
   // A WM_COMMAND notification code from this control.
   virtual void Notify(unsigned /*code*/) {}
+  // The window exists, with its font.
+  virtual void Created() {}
 
  private:
   friend class TForm;

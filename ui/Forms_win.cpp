@@ -45,7 +45,7 @@ HFONT MakeFont(const TFontRecord& font) {
 
 void FormStyles(const TComponentRecord& r, DWORD& style, DWORD& exStyle) {
   style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
-  exStyle = WS_EX_CONTROLPARENT;
+  exStyle = 0;
   if (r.BorderStyle == TBorderStyle::bsDialog) {
     exStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;  // caption and close box only
   } else {
@@ -143,6 +143,7 @@ void TWinControl::CreateWindowIn(TWindowHandle parent, int id, void* formFont) {
   // Each window goes below the ones before it: z-order is creation order, which
   // is tab order, as in a dialog.
   SetWindowPos(h, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  Created();
 }
 
 // ---------------------------------------------------------------- the form
@@ -575,10 +576,11 @@ void TApplication::HandleMessage() {
 }
 
 void TApplication::Run() {
-  if (FMainForm) {
-    ShowWindow(Hwnd(Handle()), SW_SHOWNOACTIVATE);
-    FMainForm->Show();
-  }
+  if (!FMainForm) return;
+  // The hidden window becomes visible (at zero size) to carry the taskbar
+  // button, unless the program has made it a tool window by then.
+  ShowWindow(Hwnd(Handle()), SW_SHOWNOACTIVATE);
+  FMainForm->Show();
   while (!FTerminated) HandleMessage();
   DestroyForms();
 }

@@ -58,6 +58,7 @@ struct TComponentRecord {
   bool Visible = true;
   bool Enabled = true;
   TCursor Cursor = TCursor::crDefault;
+  bool AutoSize = false;  // label: sized to its caption in its font at load
   // Form only.
   TBorderStyle BorderStyle = TBorderStyle::bsSizeable;
   TFormStyle FormStyle = TFormStyle::fsNormal;

@@ -53,7 +53,7 @@ class TButton : public TWinControl {
 };
 
 // STATIC with SS_NOTIFY, drawn in its font colour on the form's background;
-// Cursor and OnClick from the table.
+// Cursor, OnClick and AutoSize from the table.
 class TLabel : public TWinControl {
  public:
   TLabel(TForm* owner, std::string_view name);
@@ -63,6 +63,7 @@ class TLabel : public TWinControl {
  protected:
   TCreateParams CreateParams() const override;
   void Notify(unsigned code) override;
+  void Created() override;
 };
 
 // EDIT, multi-line with both scroll bars. The program keeps it hidden; it

@@ -104,6 +104,17 @@ void TLabel::Notify(unsigned code) {
   if (code == STN_CLICKED) Click();
 }
 
+void TLabel::Created() {
+  if (!FRecord.AutoSize) return;
+  HWND h = Hwnd(Handle());
+  const std::u16string text = Utf8ToUtf16(FRecord.Caption);
+  TWindowDC dc(h);
+  TSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc.Get(), Wide(text), static_cast<int>(text.size()), &size);
+  SetWindowPos(h, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 TWinControl::TCreateParams TMemo::CreateParams() const {
   return {u"EDIT",
           ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL,

@@ -145,7 +145,8 @@ const TComponentRecord TTestForm::kLayout[] = {
      .Width = 84,
      .Height = 14,
      .Caption = "做软件找River",
-     .Font = {"宋体", -14, clFuchsia}},
+     .Font = {"宋体", -14, clFuchsia},
+     .AutoSize = true},
     {.Name = "Label2",
      .Kind = TComponentKind::Label,
      .Left = 152,
@@ -349,7 +350,6 @@ TEST(UiSession, Form_LoadsTheTableIntoRealStandardControls) {
       {&Form1->Button2, L"Button", 99, 251, 59, 38, L"全部粘贴"},
       {&Form1->Button3, L"Button", 184, 251, 59, 38, L"清  空"},
       {&Form1->Memo1, L"Edit", 7, 6, 234, 226, L""},
-      {&Form1->Label1, L"Static", 16, 296, 84, 14, L"做软件找River"},
       {&Form1->Label2, L"Static", 152, 296, 96, 12, L"下载更多免费软件"},
   };
   for (const auto& e : expects) {
@@ -365,6 +365,22 @@ TEST(UiSession, Form_LoadsTheTableIntoRealStandardControls) {
     EXPECT_EQ(r.right - r.left, px(e.Width));
     EXPECT_EQ(r.bottom - r.top, px(e.Height));
     EXPECT_EQ(TextOf(h), e.Text);
+  }
+  // Label1 is sized to its caption in its own font, at its loaded place.
+  {
+    HWND label1 = H(Form1->Label1.Handle());
+    RECT r;
+    GetWindowRect(label1, &r);
+    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, px(16));
+    EXPECT_EQ(r.top, px(296));
+    TWindowDC dc(label1);
+    TSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(label1, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc.Get(), L"做软件找River", 9, &extent);
+    EXPECT_EQ(r.right - r.left, extent.cx);
+    EXPECT_EQ(r.bottom - r.top, extent.cy);
+    EXPECT_EQ(TextOf(label1), L"做软件找River");
   }
   EXPECT_FALSE(IsWindowVisible(H(Form1->Memo1.Handle())));
   const LONG listStyle = GetWindowLongW(H(Form1->ListBox1.Handle()), GWL_STYLE);

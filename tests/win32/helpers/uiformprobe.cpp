@@ -1,9 +1,12 @@
 // Loads a small form from a layout table and prints what the system made of it
 // at this process's screen density:
 //   dpi=N client=WxH Button1=L,T,W,H ListBox1=L,T,W,H font=H left=L top=T
+// With "show MS" it then shows the form for MS milliseconds (for screenshots).
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
 #include "ui/Forms.h"
 #include "ui/StdCtrls.h"
@@ -17,6 +20,7 @@ class TProbeForm : public TForm {
   TProbeForm();
   TButton Button1{this, "Button1"};
   TListBox ListBox1{this, "ListBox1"};
+  TLabel Label1{this, "Label1"};
   TLabel Label2{this, "Label2"};
   static const TComponentRecord kLayout[];
 };
@@ -48,6 +52,15 @@ const TComponentRecord TProbeForm::kLayout[] = {
      .Height = 225,
      .Font = {"宋体", -14},
      .TabOrder = 1},
+    {.Name = "Label1",
+     .Kind = TComponentKind::Label,
+     .Left = 16,
+     .Top = 296,
+     .Width = 84,
+     .Height = 14,
+     .Caption = "做软件找River",
+     .Font = {"宋体", -14, clFuchsia},
+     .AutoSize = true},
     {.Name = "Label2",
      .Kind = TComponentKind::Label,
      .Left = 152,
@@ -71,7 +84,7 @@ void PrintRect(const char* name, HWND control, HWND form) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   Application.Initialize();
   Application.CreateForm(Form1);
   HWND form = reinterpret_cast<HWND>(Form1->Handle());
@@ -86,6 +99,15 @@ int main() {
              sizeof(lf), &lf);
   std::printf(" font=%ld left=%d top=%d\n", lf.lfHeight, Form1->Left(), Form1->Top());
   std::fflush(stdout);
+  if (argc == 3 && std::string_view(argv[1]) == "show") {
+    Form1->ListBox1.Items.AddAnsi("\xD6\xD0\xCE\xC4 row");  // GBK
+    Form1->Show();
+    const DWORD end = GetTickCount() + static_cast<DWORD>(std::atoi(argv[2]));
+    while (GetTickCount() < end) {
+      Application.ProcessMessages();
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+  }
   Application.DestroyForms();
   return 0;
 }

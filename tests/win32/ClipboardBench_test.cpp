@@ -44,6 +44,8 @@ TEST(ClipboardBench, TextWrittenByAnotherProcessIsReadHere) {
   EXPECT_EQ(read, text);
 }
 
-TEST(ClipboardBench, RunsInCodePage936) { EXPECT_EQ(GetACP(), 936u); }
+TEST(ClipboardBench, RunsInCodePage936) {
+  EXPECT_EQ(GetACP(), 936u);
+}
 
 }  // namespace

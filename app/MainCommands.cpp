@@ -36,10 +36,10 @@ void TMainCommands::TimerTick() {
   if (!FSystem.ApplicationActive()) FTargetWindow = FSystem.GetForegroundWindow();
 }
 
-TPoint BottomRightPlacement(const TRect& workArea, long outerWidth, long outerHeight) {
+TPoint BottomRightPlacement(const TRect& workArea, int outerWidth, int outerHeight) {
   TPoint at;
-  at.X = (workArea.Right - workArea.Left) - outerWidth - 20;
-  at.Y = (workArea.Bottom - workArea.Top) - outerHeight - 20;
+  at.X = workArea.Width() - outerWidth - 20;
+  at.Y = workArea.Height() - outerHeight - 20;
   return at;
 }
 

@@ -52,17 +52,9 @@ class TMainCommands {
   TCommandSystem& FSystem;
 };
 
-struct TRect {
-  long Left = 0, Top = 0, Right = 0, Bottom = 0;
-};
-
-struct TPoint {
-  long X = 0, Y = 0;
-};
-
 // Where the window goes at start-up: 20 pixels in from the work area's size,
 // counted from the screen's top-left corner (the work area's own left and top
 // are not added, so a taskbar at the top or left pushes the window farther in).
-TPoint BottomRightPlacement(const TRect& workArea, long outerWidth, long outerHeight);
+TPoint BottomRightPlacement(const TRect& workArea, int outerWidth, int outerHeight);
 
 }  // namespace zez

@@ -178,12 +178,6 @@ class TForm : public TComponent {
   TGdiHandle FBrush;
 };
 
-struct TRect {
-  int Left = 0, Top = 0, Right = 0, Bottom = 0;
-  int Width() const { return Right - Left; }
-  int Height() const { return Bottom - Top; }
-};
-
 // The screen: the primary monitor's work area and the system's density.
 class TScreen {
  public:

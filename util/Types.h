@@ -16,4 +16,15 @@ struct TMessage {
   std::intptr_t Result = 0;
 };
 
+// A rectangle and a point in pixels (screen or client coordinates).
+struct TRect {
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+  int Width() const { return Right - Left; }
+  int Height() const { return Bottom - Top; }
+};
+
+struct TPoint {
+  int X = 0, Y = 0;
+};
+
 }  // namespace zez

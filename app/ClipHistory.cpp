@@ -53,10 +53,7 @@ TClipLabel ClipLabel(std::string_view text, TLeadByteTest isLeadByte) {
   return label;
 }
 
-void TClipHistory::Start() {
-  FClipTexts.clear();
-  FSkipNextClip = false;
-}
+void TClipHistory::Start() { FSkipNextClip = false; }
 
 void TClipHistory::TextNotice(int formatCode, const TClipReader& getText) {
   if (formatCode != 1) return;

@@ -50,7 +50,9 @@ class TClipHistory {
                TLeadByteTest isLeadByte)
       : FClipTexts(clipTexts), FSkipNextClip(skipNextClip), FRows(rows), FIsLeadByte(isLeadByte) {}
 
-  // Empties the entries and clears the skip flag; the rows are left alone.
+  // Clears the skip flag. The history is empty at this point unless the notice
+  // that arrives while the watcher joins recorded a text; that entry keeps its
+  // row rather than leaving a row without an entry.
   void Start();
 
   // A clipboard notice with the lowest standard format present (1 = text).

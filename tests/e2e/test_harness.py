@@ -28,14 +28,13 @@ class ClipboardCrossing(z.BenchTestCase):
             with self.subTest(text=text):
                 def round_trip():
                     self.bench.xclip_copy(text)
-                    return z.wait_until(lambda: z.cliptool_get_text() == expected,
-                                        what=f"cliptool to see {text!r}")
+                    return z.wait_clipboard(expected)
                 timed(f"xclip copy seen by cliptool ({text!r})", round_trip)
                 self.assertEqual(z.cliptool_get_text(), expected)
 
     def test_each_xclip_ends_when_the_next_copy_takes_over(self):
         first = self.bench.xclip_copy("first owner")
-        z.wait_until(lambda: z.cliptool_get_text() == b"first owner")
+        z.wait_clipboard(b"first owner")
         self.bench.xclip_copy("second owner")
         z.wait_until(lambda: not first.alive(), what="the first xclip to end")
         self.assertEqual(len(self.bench.xclips_running()), 1)
@@ -52,8 +51,7 @@ class ClipboardCrossing(z.BenchTestCase):
             with self.subTest(case=label):
                 def round_trip():
                     copy()
-                    return z.wait_until(lambda: z.xclip_paste() == want.encode(),
-                                        what=f"xclip -o to see {want!r}")
+                    return z.wait_clipboard(want.encode(), read=z.xclip_paste)
                 timed(f"{label} seen by xclip -o", round_trip)
 
     def test_clipboard_facts(self):
@@ -80,7 +78,7 @@ class NotepadAsTarget(z.BenchTestCase):
 
     def test_injected_ctrl_v_pastes(self):
         self.bench.xclip_copy("粘贴到记事本 1")
-        z.wait_until(lambda: z.cliptool_get_text() == z.to_ansi("粘贴到记事本 1"))
+        z.wait_clipboard("粘贴到记事本 1")
         self.notepad.paste()
         self.notepad.wait_text("粘贴到记事本 1")
         # A copy from a Win32 program pastes the same way.
@@ -101,7 +99,7 @@ class NotepadAsTarget(z.BenchTestCase):
     def test_real_x_ctrl_v_with_the_pointer_over_notepad(self):
         self.notepad.focus()
         self.bench.xclip_copy("x keys")
-        z.wait_until(lambda: z.cliptool_get_text() == b"x keys")
+        z.wait_clipboard(b"x keys")
         z.x_keys("ctrl+v", over=self.notepad.edit["rect"])
         self.notepad.wait_text("x keys")
 

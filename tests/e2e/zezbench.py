@@ -452,6 +452,25 @@ def cliptool_get_text():
     return bytes.fromhex(run_windows("cliptool", "get-text").stdout.decode().strip())
 
 
+def wait_clipboard(expected, timeout=WAIT_TIMEOUT, read=None):
+    """Waits until the clipboard's CF_TEXT (or what `read` returns) equals
+    `expected` (bytes; a str is taken in code page 936); returns it."""
+    if isinstance(expected, str):
+        expected = to_ansi(expected)
+    read = read or cliptool_get_text
+    holder = {}
+
+    def probe():
+        holder["value"] = read()
+        return holder["value"] == expected
+
+    try:
+        wait_until(probe, timeout, "the clipboard")
+    except Timeout:
+        raise Timeout(f"clipboard: wanted {expected!r}, have {holder['value']!r}")
+    return holder["value"]
+
+
 def xclip_paste(timeout=5.0):
     """The CLIPBOARD selection as an X program sees it (UTF-8 bytes)."""
     result = run(["xclip", "-o", "-selection", "clipboard"], timeout=timeout, check=False)

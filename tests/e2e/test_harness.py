@@ -17,6 +17,10 @@ def timed(label, action):
     return value
 
 
+def setUpModule():
+    print(f"the desktop's locale: {z.desktop_locale()}")
+
+
 class ClipboardCrossing(z.BenchTestCase):
     def test_outside_copies_reach_win32(self):
         # ASCII, Chinese (GBK in CF_TEXT under code page 936) and a line break,
@@ -30,6 +34,8 @@ class ClipboardCrossing(z.BenchTestCase):
                     self.bench.xclip_copy(text)
                     return z.wait_clipboard(expected)
                 timed(f"xclip copy seen by cliptool ({text!r})", round_trip)
+                # Wine's X11 bridge converts in its desktop process's code page.
+                self.assertEqual(z.desktop_locale(), "zh_CN.UTF-8")
                 self.assertEqual(z.cliptool_get_text(), expected)
 
     def test_each_xclip_ends_when_the_next_copy_takes_over(self):

@@ -543,6 +543,27 @@ def _is_wine_session(command):
         first.rsplit("\\", 1)[-1] in WINE_SESSION_PROGRAMS
 
 
+def desktop_locale():
+    """LANG of the bench's desktop process (explorer.exe /desktop), or None while
+    none runs.  Wine's X11 clipboard bridge lives there: outside copies reach
+    Win32 programs as CF_TEXT in that process's code page, whatever the reader's."""
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/cmdline", "rb") as f:
+                command = f.read().replace(b"\0", b" ").decode(errors="replace")
+            if "explorer.exe" not in command or "/desktop" not in command:
+                continue
+            with open(f"/proc/{entry}/environ", "rb") as f:
+                env = dict(kv.split(b"=", 1) for kv in f.read().split(b"\0") if b"=" in kv)
+        except OSError:
+            continue
+        if env.get(b"WINEPREFIX", b"").decode(errors="replace") == prefix():
+            return env.get(b"LC_ALL", env.get(b"LANG", b"")).decode(errors="replace")
+    return None
+
+
 def leftover_processes(include_wine_session=False):
     """(pid, command) of live processes this run started, found by the token in
     their environment, whatever became of their parents; Wine's session

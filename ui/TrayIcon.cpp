@@ -31,6 +31,7 @@ std::optional<TMouseButton> TTrayClickRule::Mouse(TMouseButton button, TTrayMous
   switch (what) {
     case TTrayMouse::Down:
       pressed = true;
+      FUpTicks[Index(button)] = 0;
       return std::nullopt;
     case TTrayMouse::DoubleClick:
       // The second press of a double click: its release must not click again.
@@ -43,6 +44,25 @@ std::optional<TMouseButton> TTrayClickRule::Mouse(TMouseButton button, TTrayMous
       return button;
   }
   return std::nullopt;
+}
+
+void TTrayClickRule::Tick(bool leftHeld, bool rightHeld, bool middleHeld) {
+  const bool held[3] = {leftHeld, rightHeld, middleHeld};
+  for (int i = 0; i < 3; ++i) {
+    if (!FPressed[i]) continue;
+    if (held[i]) {
+      FUpTicks[i] = 0;
+    } else if (++FUpTicks[i] >= kUpTicks) {
+      FPressed[i] = false;
+    }
+  }
+}
+
+void TTrayClickRule::Reset() {
+  for (int i = 0; i < 3; ++i) {
+    FPressed[i] = false;
+    FUpTicks[i] = 0;
+  }
 }
 
 }  // namespace zez

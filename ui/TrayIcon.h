@@ -40,10 +40,18 @@ class TTrayClickRule {
  public:
   // Feeds one report; answers the button that was clicked, if any.
   std::optional<TMouseButton> Mouse(TMouseButton button, TTrayMouse what);
-  void Reset() { FPressed[0] = FPressed[1] = FPressed[2] = false; }
+  // The shell reports nothing when a button pressed over the icon is released
+  // elsewhere. So while a press is pending, the buttons are looked at on a
+  // timer: a button seen up on kUpTicks ticks in a row without a release over
+  // the icon was released elsewhere, and its press is forgotten.
+  static constexpr int kUpTicks = 2;
+  void Tick(bool leftHeld, bool rightHeld, bool middleHeld);
+  bool Pending() const { return FPressed[0] || FPressed[1] || FPressed[2]; }
+  void Reset();
 
  private:
   bool FPressed[3] = {false, false, false};
+  int FUpTicks[3] = {0, 0, 0};
 };
 
 // --- Win32 only from here on (defined in TrayIcon_win.cpp) ---------------
@@ -136,6 +144,8 @@ class TRxTrayIcon {
   void Readd();
   void Modify();
   void MouseReport(unsigned mouseMessage);
+  void WatchPresses();
+  void PressTimer();
   void Click(TMouseButton button);
 
   TTrayShell FShell;

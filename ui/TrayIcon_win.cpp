@@ -18,6 +18,8 @@ namespace {
 const UINT kTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 
 constexpr wchar_t kWindowClass[] = L"ZezTrayIconWindow";
+constexpr UINT_PTR kPressTimer = 1;
+constexpr UINT kPressTimerMs = 100;
 
 HWND AsHwnd(TWindowHandle window) {
   return reinterpret_cast<HWND>(window);
@@ -103,6 +105,10 @@ struct TRxTrayIcon::TWindowProc {
         if (wParam == kIconId) {
           TrayGuarded([&] { self->MouseReport(static_cast<unsigned>(lParam)); });
         }
+        return 0;
+      }
+      if (msg == WM_TIMER && wParam == kPressTimer) {
+        TrayGuarded([&] { self->PressTimer(); });
         return 0;
       }
       if (msg == kTaskbarCreated && kTaskbarCreated != 0) {
@@ -247,6 +253,7 @@ void TRxTrayIcon::SetActive(bool active) {
 void TRxTrayIcon::SetEnabled(bool enabled) {
   FEnabled = enabled;
   FClicks.Reset();
+  WatchPresses();
 }
 
 void TRxTrayIcon::Loaded() {
@@ -287,7 +294,27 @@ void TRxTrayIcon::MouseReport(unsigned mouseMessage) {
     default:
       break;
   }
+  WatchPresses();
   if (clicked) Click(*clicked);
+}
+
+void TRxTrayIcon::WatchPresses() {
+  HWND window = AsHwnd(FWindow);
+  if (FClicks.Pending()) {
+    SetTimer(window, kPressTimer, kPressTimerMs, nullptr);
+  } else {
+    KillTimer(window, kPressTimer);
+  }
+}
+
+void TRxTrayIcon::PressTimer() {
+  // The physical buttons; with swapped buttons the right one is the logical left.
+  auto held = [](int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; };
+  bool swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
+  bool left = held(swapped ? VK_RBUTTON : VK_LBUTTON);
+  bool right = held(swapped ? VK_LBUTTON : VK_RBUTTON);
+  FClicks.Tick(left, right, held(VK_MBUTTON));
+  WatchPresses();
 }
 
 void TRxTrayIcon::Click(TMouseButton button) {

@@ -4,10 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace zez {
+
+// Readable buttons in failure messages.
+void PrintTo(TMouseButton button, std::ostream* out) {
+  static const char* const names[] = {"mbLeft", "mbRight", "mbMiddle"};
+  *out << names[static_cast<int>(button)];
+}
+
 namespace {
 
 constexpr auto L = TMouseButton::mbLeft;
@@ -69,6 +77,39 @@ TEST(TrayClickRule, ResetForgetsPresses) {
   rule.Reset();
   EXPECT_EQ(rule.Mouse(L, Up), std::nullopt);
   EXPECT_EQ(rule.Mouse(R, Up), std::nullopt);
+}
+
+TEST(TrayClickRule, APressReleasedElsewhereIsForgottenAfterItsButtonIsSeenUp) {
+  TTrayClickRule rule;
+  rule.Mouse(L, Down);
+  EXPECT_TRUE(rule.Pending());
+  rule.Tick(true, false, false);   // still held: the user is about to release over the icon
+  rule.Tick(false, false, false);  // up once: its release report may still be on its way
+  EXPECT_TRUE(rule.Pending());
+  EXPECT_EQ(rule.Mouse(L, Up), L);
+
+  rule.Mouse(L, Down);
+  rule.Mouse(R, Down);
+  for (int i = 0; i < TTrayClickRule::kUpTicks; ++i) rule.Tick(false, true, false);
+  EXPECT_TRUE(rule.Pending()) << "the right button is still held";
+  EXPECT_EQ(rule.Mouse(L, Up), std::nullopt);
+  EXPECT_EQ(rule.Mouse(R, Up), R);
+  EXPECT_FALSE(rule.Pending());
+
+  // Held again between the ticks: the count starts over.
+  rule.Mouse(R, Down);
+  rule.Tick(false, false, false);
+  rule.Tick(false, true, false);
+  rule.Tick(false, false, false);
+  EXPECT_EQ(rule.Mouse(R, Up), R);
+
+  // A new press over the icon starts a fresh count.
+  rule.Mouse(L, Down);
+  rule.Tick(false, false, false);
+  rule.Mouse(L, Up);
+  rule.Mouse(L, Down);
+  rule.Tick(false, false, false);
+  EXPECT_EQ(rule.Mouse(L, Up), L);
 }
 
 struct TTipCase {

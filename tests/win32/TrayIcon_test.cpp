@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -16,6 +17,13 @@
 #include "util/Exception.h"
 
 namespace zez {
+
+// Readable buttons in failure messages.
+void PrintTo(TMouseButton button, std::ostream* out) {
+  static const char* const names[] = {"mbLeft", "mbRight", "mbMiddle"};
+  *out << names[static_cast<int>(button)];
+}
+
 namespace {
 
 // "多次复制剪贴板" as UTF-8 and in code page 936.
@@ -266,6 +274,38 @@ TEST_F(TrayIconTest, ShellMouseReportsFollowTheClickRule) {
   }
 }
 
+void Pump(DWORD ms) {
+  DWORD end = GetTickCount() + ms;
+  MSG msg;
+  for (;;) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    DWORD now = GetTickCount();
+    if (static_cast<LONG>(end - now) <= 0) break;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
+  }
+}
+
+// The shell says nothing when a press over the icon is released elsewhere; the
+// component notices the button is up and forgets the press.
+TEST_F(TrayIconTest, APressReleasedElsewhereIsForgotten) {
+  TShellLog log;
+  auto tray = MakeLoaded(log);
+  int clicks = 0;
+  tray->OnClick = [&](TRxTrayIcon*, TMouseButton, TShiftState, int, int) { ++clicks; };
+  ASSERT_EQ(GetAsyncKeyState(VK_LBUTTON) & 0x8000, 0) << "no button is held on the bench";
+  Report(*tray, WM_LBUTTONDOWN);
+  Pump(500);
+  Report(*tray, WM_LBUTTONUP);
+  EXPECT_EQ(clicks, 0);
+  Report(*tray, WM_LBUTTONDOWN);
+  Pump(30);  // a click's release arrives well inside the grace
+  Report(*tray, WM_LBUTTONUP);
+  EXPECT_EQ(clicks, 1);
+}
+
 TEST_F(TrayIconTest, ReportsOfAnotherIconIdOrWhileDisabledAreIgnored) {
   TShellLog log;
   auto tray = MakeLoaded(log);
@@ -328,6 +368,84 @@ TEST_F(TrayIconTest, AnErrorOfTheShellDuringTaskbarCreatedGoesToTheSink) {
   BroadcastTaskbarCreated();
   EXPECT_EQ(errors, 1);
   fail = false;
+}
+
+// Real clicks on Wine's own "Wine System Tray" window (shown when no X tray
+// exists), injected as input, so the shell itself sends the reports.
+HWND WineSystemTray() {
+  HWND tray = FindWindowW(nullptr, L"Wine System Tray");
+  return tray && IsWindowVisible(tray) ? tray : nullptr;
+}
+
+void Mouse(DWORD flags, int x = -1, int y = -1) {
+  if (x >= 0) SetCursorPos(x, y);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  SendInput(1, &input, sizeof input);
+  Pump(150);
+}
+
+TEST_F(TrayIconTest, RealClicksOnTheIconInWinesSystemTray) {
+  TShellLog log;
+  log.ToSystem = true;
+  auto tray = MakeLoaded(log);
+  ASSERT_TRUE(tray->Shown());
+  Pump(300);
+  HWND shell = WineSystemTray();
+  if (!shell) GTEST_SKIP() << "no visible Wine System Tray on this desktop";
+  // Our icon is the only one: the first slot, at the client area's top left.
+  POINT icon{GetSystemMetrics(SM_CXSMICON) / 2 + 2, GetSystemMetrics(SM_CYSMICON) / 2 + 2};
+  ClientToScreen(shell, &icon);
+  RECT shellRect{};
+  GetWindowRect(shell, &shellRect);
+  const POINT away{shellRect.right + 200, shellRect.bottom + 200};
+
+  std::vector<TMouseButton> clicks;
+  tray->OnClick = [&](TRxTrayIcon*, TMouseButton button, TShiftState, int, int) {
+    clicks.push_back(button);
+  };
+  const auto L = TMouseButton::mbLeft;
+  const auto R = TMouseButton::mbRight;
+
+  Mouse(MOUSEEVENTF_LEFTDOWN, icon.x, icon.y);
+  Mouse(MOUSEEVENTF_LEFTUP);
+  EXPECT_EQ(clicks, (std::vector<TMouseButton>{L})) << "left click";
+  Pump(600);  // no double click with the next one
+
+  Mouse(MOUSEEVENTF_RIGHTDOWN);
+  Mouse(MOUSEEVENTF_RIGHTUP);
+  EXPECT_EQ(clicks, (std::vector<TMouseButton>{L, R})) << "right click";
+
+  Mouse(MOUSEEVENTF_MIDDLEDOWN);
+  Mouse(MOUSEEVENTF_MIDDLEUP);
+  EXPECT_EQ(clicks, (std::vector<TMouseButton>{L, R})) << "middle click";
+  Pump(600);
+
+  // Pressed over the icon, released elsewhere; then pressed elsewhere and
+  // released over the icon: neither is a click.
+  Mouse(MOUSEEVENTF_LEFTDOWN, icon.x, icon.y);
+  Mouse(MOUSEEVENTF_MOVE, away.x, away.y);
+  Mouse(MOUSEEVENTF_LEFTUP);
+  Pump(300);
+  Mouse(MOUSEEVENTF_LEFTDOWN, away.x, away.y);
+  Mouse(MOUSEEVENTF_MOVE, icon.x, icon.y);
+  Mouse(MOUSEEVENTF_LEFTUP);
+  EXPECT_EQ(clicks, (std::vector<TMouseButton>{L, R})) << "presses and releases apart";
+  Pump(600);
+
+  // A double click: one click.
+  SetCursorPos(icon.x, icon.y);
+  for (int i = 0; i < 2; ++i) {
+    INPUT press[2]{};
+    press[0].type = press[1].type = INPUT_MOUSE;
+    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, press, sizeof press[0]);
+    Pump(40);
+  }
+  Pump(300);
+  EXPECT_EQ(clicks, (std::vector<TMouseButton>{L, R, L})) << "double click";
 }
 
 }  // namespace

@@ -47,15 +47,13 @@ class ProgramResources : public ::testing::Test {
     return std::string(p, SizeofResource(FModule, found));
   }
 
+  static BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR list) {
+    reinterpret_cast<std::vector<WORD>*>(list)->push_back(language);
+    return TRUE;
+  }
   static std::vector<WORD> Languages(LPCWSTR type, LPCWSTR name) {
     std::vector<WORD> found;
-    EnumResourceLanguagesW(
-        FModule, type, name,
-        [](HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR list) -> BOOL {
-          reinterpret_cast<std::vector<WORD>*>(list)->push_back(language);
-          return TRUE;
-        },
-        reinterpret_cast<LONG_PTR>(&found));
+    EnumResourceLanguagesW(FModule, type, name, &AddLanguage, reinterpret_cast<LONG_PTR>(&found));
     return found;
   }
 

@@ -11,12 +11,22 @@ TqamwatchClipbrd* TqamwatchClipbrd::Create(TWindowHandle formHandle, TClipboard&
     delete watcher;
     throw;
   }
+  return Join(watcher);
+}
+
+TqamwatchClipbrd* TqamwatchClipbrd::CreateWithoutClearing(TWindowHandle formHandle,
+                                                          TClipboard& clipboard,
+                                                          TChainSystem& chain) {
+  return Join(new TqamwatchClipbrd(formHandle, clipboard, chain));
+}
+
+TqamwatchClipbrd* TqamwatchClipbrd::Join(TqamwatchClipbrd* watcher) {
   // Visible to the window while the system may notify it from inside the call.
   TqamwatchClipbrd* outer = FJoining;
   FJoining = watcher;
   TWindowHandle next = 0;
   try {
-    next = chain.SetViewer(watcher->FHandle);
+    next = watcher->FChain.SetViewer(watcher->FHandle);
   } catch (...) {
     FJoining = outer;
     delete watcher;

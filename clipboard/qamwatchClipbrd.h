@@ -37,6 +37,11 @@ class TqamwatchClipbrd {
   // left. The defaults are the process-wide clipboard and the real chain.
   static TqamwatchClipbrd* Create(TWindowHandle formHandle, TClipboard& clipboard = Clipboard(),
                                   TChainSystem& chain = ChainSystem());
+  // Joins the chain without emptying the clipboard first: for a start-up whose
+  // emptying failed, so that the program still hears later copies.
+  static TqamwatchClipbrd* CreateWithoutClearing(TWindowHandle formHandle,
+                                                 TClipboard& clipboard = Clipboard(),
+                                                 TChainSystem& chain = ChainSystem());
   // The watcher whose Create is inside SetClipboardViewer, else nullptr: the
   // system may send the first WM_DRAWCLIPBOARD before Create has returned.
   static TqamwatchClipbrd* Joining() { return FJoining; }
@@ -57,6 +62,7 @@ class TqamwatchClipbrd {
   TqamwatchClipbrd(TWindowHandle formHandle, TClipboard& clipboard, TChainSystem& chain)
       : FHandle(formHandle), FClipboard(clipboard), FChain(chain) {}
   ~TqamwatchClipbrd() = default;
+  static TqamwatchClipbrd* Join(TqamwatchClipbrd* watcher);
   void Forward(const TMessage& message) noexcept;
 
   TClipboard& FClipboard;

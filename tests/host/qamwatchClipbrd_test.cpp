@@ -81,6 +81,15 @@ TEST_F(WatcherTest, CreateWhileAnotherProgramHoldsTheClipboardJoinsNothing) {
   // LeakSanitizer checks that no instance is left.
 }
 
+TEST_F(WatcherTest, JoiningWithoutClearingLeavesTheClipboardAlone) {
+  System.HeldByAnother = true;
+  Chain.PreviousViewer = kNext;
+  Watcher = TqamwatchClipbrd::CreateWithoutClearing(kForm, Clipboard, Chain);
+  EXPECT_THAT(System.Calls(), IsEmpty());
+  EXPECT_THAT(Chain.Calls(), ElementsAre("SetViewer(1000)"));
+  EXPECT_EQ(Watcher->FNextViewer, kNext);
+}
+
 TEST_F(WatcherTest, FailedJoiningLeavesNoJoiningWatcher) {
   Chain.InsideSetViewer = [] { throw std::runtime_error("no chain"); };
   EXPECT_THROW(TqamwatchClipbrd::Create(kForm, Clipboard, Chain), std::runtime_error);

@@ -219,12 +219,69 @@ class NoTargetYet(ZezidizTestCase):
         self.assertEqual(zez.rows(), ["text"])
 
 
+class HeldAtStartUp(ZezidizTestCase):
+    def test_box_is_shown_and_the_program_still_hears_later_copies(self):
+        holder = self.bench.hold_clipboard(2500)
+        proc = self.bench.start("Zeziduz")
+        box = z.wait_until(lambda: next((d for d in z.dialogs(0)
+                                         if d["visible"] and d["caption"] == "Zeziduz"), None),
+                           what="the start-up error box")
+        self.assertIn("无法打开剪贴板.", box["texts"])
+        z.press_button(box["buttons"][0]["hwnd"])
+        holder.wait()
+        zez = Zeziduz.__new__(Zeziduz)
+        zez.bench, zez.process = self.bench, proc
+        zez.window = z.wait_window("ZezForm", "Zeziduz")
+        zez.hwnd = zez.window["hwnd"]
+        zez.listbox = z.child(zez.hwnd, cls="ListBox")
+        work = z.screen()["work_area"]
+        rect = zez.window["rect"]
+        self.assertEqual(rect["left"], work["width"] - rect["width"] - 20)
+        self.assertTrue(zez.app_window()["exstyle"] & WS_EX_TOOLWINDOW)
+        self.copy("after the held start")
+        zez.wait_rows(1)
+        self.assertEqual(zez.rows(), ["after the held start"])
+
+
+ASK_COUNT = 0x8001  # cbviewer: notices received
+
+
 class Closing(ZezidizTestCase):
-    def test_close_ends_the_program(self):
+    def start_viewer(self, name):
+        proc = self.bench.start("cbviewer", name)
+        window = z.wait_until(lambda: next(iter(z.find_windows("ZezTestViewer", name)), None),
+                              what=f"viewer {name}")
+        self.addCleanup(lambda: proc.stop(hwnd=window["hwnd"]))
+        return window["hwnd"]
+
+    def notices(self, viewer):
+        return z.wininfo("send", viewer, ASK_COUNT)["result"]
+
+    def test_close_ends_the_program_also_when_asked_twice(self):
+        viewer = self.start_viewer("watching")
         zez = self.start()
-        z.close_window(zez.hwnd)
+        # Two close requests before the program has ended: it leaves the chain once.
+        z.wininfo("close", zez.hwnd, 0, check=False)
+        z.wininfo("close", zez.hwnd, 0, check=False)
         zez.process.wait()
         self.assertEqual(zez.process.returncode, 0)
+        count = self.notices(viewer)
+        self.copy("after two closes")
+        z.wait_until(lambda: self.notices(viewer) == count + 1, what="the viewer to hear the copy")
+
+    def test_closing_leaves_the_other_viewers_chain_intact(self):
+        before = self.start_viewer("before")  # joins first: Zeziduz's next viewer
+        zez = self.start()
+        after = self.start_viewer("after")  # joins last: Zeziduz is its next viewer
+        self.copy("while all three are in")
+        zez.wait_rows(1)
+        counts = {v: self.notices(v) for v in (before, after)}
+        z.close_window(zez.hwnd)
+        zez.process.wait()
+        self.copy("after Zeziduz left")
+        for viewer in (before, after):
+            z.wait_until(lambda v=viewer: self.notices(v) == counts[v] + 1,
+                         what="the viewer to hear the copy after Zeziduz left")
 
 
 if __name__ == "__main__":

@@ -673,10 +673,17 @@ DWORD ParseNumber(const char* s) {
   return static_cast<DWORD>(std::strtoul(s, nullptr, 0));
 }
 
+// A message of the test's own protocol to a helper window; prints its answer.
+int SendTo(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  LRESULT result = 0;
+  if (!Send(h, msg, w, l, &result)) return Fail("the window did not answer");
+  return Emit("{\"result\": " + std::to_string(static_cast<long long>(result)) + "}");
+}
+
 int Usage() {
   std::fputs(
       "usage: wininfo find|windows|info|children|lbrows|text|foreground|focus-of|dialogs|at|"
-      "screen|clipboard|press-button|close|activate|keys|type|wait-window|wait-gone ...\n",
+      "screen|clipboard|press-button|close|activate|keys|type|send|wait-window|wait-gone ...\n",
       stderr);
   return 2;
 }
@@ -726,6 +733,10 @@ int main() {
   if (verb == "type" && has(2)) return Type(hwndArg(0), wideArg(1));
   if (verb == "wait-window" && has(3)) {
     return WaitWindow(wideArg(0), wideArg(1), ParseNumber(argv[4]));
+  }
+  if (verb == "send" && has(2)) {
+    return SendTo(hwndArg(0), ParseNumber(argv[3]), has(3) ? ParseNumber(argv[4]) : 0,
+                  has(4) ? static_cast<LPARAM>(ParseNumber(argv[5])) : 0);
   }
   if (verb == "wait-gone" && has(2)) {
     bool gone = WaitGone(hwndArg(0), ParseNumber(argv[3]));

@@ -33,7 +33,7 @@ class ClipboardTest : public ::testing::Test {
     EXPECT_THAT(System.LockedBlocks(), IsEmpty());
     EXPECT_THAT(System.Misuses(), IsEmpty());
   }
-  // Throws the message of the zez::Exception the call threw, or fails.
+  // The message of the zez::Exception the call threw; a failure when none.
   static std::string ErrorOf(const std::function<void()>& call) {
     try {
       call();

@@ -654,10 +654,13 @@ TEST(UiSession, Application_RunShowsTheMainFormAndACloseRequestToTheApplicationW
   RECT appRect{};
   TTimer probe(nullptr, "probe");
   probe.SetInterval(50);
+  int ticks = 0;
   probe.OnTimer = [&](TObject*) {
+    // Activation completes asynchronously; on a loaded machine give it up to 3 s.
+    activeInRun = GetActiveWindow() == H(Form1->Handle());
+    if (!activeInRun && ++ticks < 60) return;
     probe.SetEnabled(false);
     shownInRun = Form1->Visible();
-    activeInRun = GetActiveWindow() == H(Form1->Handle());
     appShown = IsWindowVisible(app);  // it carries the taskbar button
     GetWindowRect(app, &appRect);
     PostMessageW(app, WM_CLOSE, 0, 0);  // the close request goes to the hidden window

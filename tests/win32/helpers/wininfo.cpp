@@ -39,7 +39,7 @@
 
 namespace {
 
-constexpr UINT kSendTimeoutMs = 2000;
+constexpr UINT kSendTimeoutMs = 5000;  // generous: the machine may be loaded
 
 // ---- JSON output -----------------------------------------------------------
 

@@ -581,6 +581,9 @@ void TApplication::Run() {
   // button, unless the program has made it a tool window by then.
   ShowWindow(Hwnd(Handle()), SW_SHOWNOACTIVATE);
   FMainForm->Show();
+  // Shown and activated: a window shown while another program is in front is
+  // not always made the foreground window by the system.
+  SetForegroundWindow(Hwnd(FMainForm->Handle()));
   while (!FTerminated) HandleMessage();
   DestroyForms();
 }

@@ -92,6 +92,10 @@ class StartUp(ZezidizTestCase):
         texts = sorted(k["text"] for k in zez.labels)
         self.assertEqual(texts, sorted(["做软件找River", "下载更多免费软件"]))
         z.screenshot("zeziduz-start")
+        for text in ("第一段复制的文字", "Second copy\r\nwith two lines", "\r\n以换行开头"):
+            self.copy(text)
+        zez.wait_rows(3)
+        z.screenshot_window("zeziduz-window", z.window_info(zez.hwnd)["rect"])
 
     def test_first_control_has_the_focus(self):
         zez = self.start()

@@ -527,6 +527,16 @@ def screenshot(name, folder=None):
     return path
 
 
+def screenshot_window(name, rect, margin=8, folder=None):
+    """Only one window (its screen rect) with a small margin, as PNG; returns its path."""
+    path = os.path.join(folder or artifacts_dir("screenshots"), name + ".png")
+    left, top = max(rect["left"] - margin, 0), max(rect["top"] - margin, 0)
+    width, height = rect["width"] + 2 * margin, rect["height"] + 2 * margin
+    run(["/usr/bin/import", "-window", "root", "-crop", f"{width}x{height}+{left}+{top}",
+         "+repage", path], timeout=30)
+    return path
+
+
 # ---- processes left behind --------------------------------------------------
 
 

@@ -681,6 +681,7 @@ struct TSkinData::TImpl {
     TNonClientDC dc(s.Window);
     if (!dc.Get()) return;
     const TRect box = WindowBox(s.Window);
+    if (always) PaintEdge(dc.Get(), s.Window, box);
     const auto shown = [](const SCROLLBARINFO& i) {
       return !(i.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN));
     };
@@ -694,6 +695,22 @@ struct TSkinData::TImpl {
     }
   }
 
+  // The sunken client edge becomes a flat line in the buttons' border colour.
+  void PaintEdge(HDC dc, HWND window, const TRect& box) {
+    if (!(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) return;
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    const int edge = std::min(origin.x - box.Left, origin.y - box.Top);
+    const int width = box.Width(), height = box.Height();
+    for (int i = 0; i < edge && 2 * i < std::min(width, height); ++i) {
+      const TColor color = i == 0 ? Skin().ButtonBorder : clWindow;
+      Fill(dc, {i, i, width - i, i + 1}, color);
+      Fill(dc, {i, height - i - 1, width - i, height - i}, color);
+      Fill(dc, {i, i, i + 1, height - i}, color);
+      Fill(dc, {width - i - 1, i, width - i, height - i}, color);
+    }
+  }
+
   void PaintBar(HDC dc, const TRect& box, const SCROLLBARINFO& info, bool vertical) {
     const TRect bar{info.rcScrollBar.left - box.Left, info.rcScrollBar.top - box.Top,
                     info.rcScrollBar.right - box.Left, info.rcScrollBar.bottom - box.Top};
@@ -702,7 +719,9 @@ struct TSkinData::TImpl {
     TScrollGeometry g;
     g.Bar = {0, 0, bar.Width(), bar.Height()};
     g.Vertical = vertical;
-    g.ArrowLength = info.dxyLineButton;
+    // The system's arrow buttons are square. (Wine's dxyLineButton reports
+    // the thumb's length instead, so it is not used.)
+    g.ArrowLength = vertical ? bar.Width() : bar.Height();
     if (!disabled) {
       g.ThumbStart = info.xyThumbTop;
       g.ThumbEnd = info.xyThumbBottom;

@@ -168,6 +168,17 @@ int main(int argc, char** argv) {
       RectIn(reinterpret_cast<HWND>(Form1->Button1.Handle()), form).c_str(),
       RectIn(reinterpret_cast<HWND>(Form1->ListBox1.Handle()), form).c_str(),
       Form1->SkinData1.Applied() ? 1 : 0, Form1->SkinData1.Problems().size());
+  SCROLLBARINFO bar{};
+  bar.cbSize = sizeof bar;
+  HWND list = reinterpret_cast<HWND>(Form1->ListBox1.Handle());
+  if (GetScrollBarInfo(list, OBJID_VSCROLL, &bar)) {
+    RECT lw;
+    GetWindowRect(list, &lw);
+    std::printf("vbar=%ld,%ld,%ld,%ld arrow=%d thumb=%d,%d state=%lx\n", bar.rcScrollBar.left - lw.left,
+                bar.rcScrollBar.top - lw.top, bar.rcScrollBar.right - lw.left,
+                bar.rcScrollBar.bottom - lw.top, bar.dxyLineButton, bar.xyThumbTop,
+                bar.xyThumbBottom, bar.rgstate[0]);
+  }
   std::fflush(stdout);
   const DWORD end = GetTickCount() + static_cast<DWORD>(showMs);
   while (!Application.Terminated() && static_cast<int>(end - GetTickCount()) > 0) {

@@ -327,8 +327,9 @@ TScrollParts SkinScrollParts(const TSkinMetrics& m, const TScrollGeometry& g) {
   // Rectangles along the bar as (start, end) mapped to the bar's axis.
   const auto piece = [&](int start, int end, int thickness) {
     const int inset = std::max(0, (across - thickness) / 2);
-    if (g.Vertical) return TRect{b.Left + inset, b.Top + start, b.Right - inset, b.Top + end};
-    return TRect{b.Left + start, b.Top + inset, b.Left + end, b.Bottom - inset};
+    const int size = std::min(thickness, across);
+    if (g.Vertical) return TRect{b.Left + inset, b.Top + start, b.Left + inset + size, b.Top + end};
+    return TRect{b.Left + start, b.Top + inset, b.Left + end, b.Top + inset + size};
   };
   if (g.ThumbEnd > g.ThumbStart) {
     // A hair of track at each end keeps the thumb off the arrows.

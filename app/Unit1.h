@@ -7,6 +7,7 @@
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
 #include "ui/ListBoxRows.h"
+#include "ui/Skin.h"
 #include "ui/StdCtrls.h"
 #include "ui/TrayIcon.h"
 #include "util/vuzShell.h"
@@ -26,6 +27,7 @@ class TForm1 : public TForm {
   TButton Button2{this, "Button2"};
   TMemo Memo1{this, "Memo1"};
   TButton Button3{this, "Button3"};
+  TSkinData SkinData1{this, "SkinData1"};
   TRxTrayIcon RxTrayIcon1;
   TLabel Label1{this, "Label1"};
   TLabel Label2{this, "Label2"};

@@ -11,6 +11,11 @@ import zezbench as z  # noqa: E402
 
 WS_EX_TOPMOST = 0x8
 WS_EX_TOOLWINDOW = 0x80
+WS_EX_DLGMODALFRAME = 0x1
+WS_EX_WINDOWEDGE = 0x100
+WS_POPUP = 0x80000000
+WS_CAPTION = 0xC00000
+WS_SYSMENU = 0x80000
 UNKNOWN = "未知数据"
 
 
@@ -80,8 +85,12 @@ class StartUp(ZezidizTestCase):
         work = screen["work_area"]
         info = zez.info()
         rect = info["rect"]
-        self.assertEqual(rect["left"], work["width"] - rect["width"] - 20)
-        self.assertEqual(rect["top"], work["height"] - rect["height"] - 20)
+        # Placed from the outer size with the system's dialog frame; the skin then
+        # changes the frame and keeps the top-left corner and the client size.
+        outer = z.wininfo("adjust", WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                          WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_TOPMOST, 263, 321)
+        self.assertEqual(rect["left"], work["width"] - outer["width"] - 20)
+        self.assertEqual(rect["top"], work["height"] - outer["height"] - 20)
         self.assertEqual((info["client"]["width"], info["client"]["height"]), (263, 321))
         self.assertTrue(info["exstyle"] & WS_EX_TOPMOST)
         self.assertEqual(info["title"], "Zeziduz")
@@ -223,6 +232,48 @@ class NoTargetYet(ZezidizTestCase):
         self.assertEqual(zez.rows(), ["text"])
 
 
+HTCLOSE = 20
+WM_NCHITTEST = 0x84
+
+
+class SkinAndTray(ZezidizTestCase):
+    def close_button_point(self, zez):
+        """A screen point the skinned frame answers as its close button."""
+        rect = z.window_info(zez.hwnd)["rect"]
+        client = z.window_info(zez.hwnd)["client"]
+        y = (rect["top"] + client["top"]) // 2
+        for x in range(rect["right"] - 2, rect["right"] - 60, -1):
+            hit = z.wininfo("send", zez.hwnd, WM_NCHITTEST, 0, (y << 16) | x)["result"]
+            if hit == HTCLOSE:
+                return x, y
+        self.fail("no close button found on the caption")
+
+    def test_real_click_on_the_skinned_close_button_ends_it_and_keeps_the_chain(self):
+        viewer = Closing.start_viewer(self, "behind")
+        zez = self.start()
+        x, y = self.close_button_point(zez)
+        z.click(x, y)
+        zez.process.wait()
+        self.assertEqual(zez.process.returncode, 0)
+        count = Closing.notices(self, viewer)
+        self.copy("after the close button")
+        z.wait_until(lambda: Closing.notices(self, viewer) == count + 1,
+                     what="the viewer to hear the copy")
+
+    def test_click_on_the_tray_icon_brings_the_window_to_the_front(self):
+        zez = self.start()
+        tray = z.wait_until(lambda: next(iter(z.find_windows("*", "Wine System Tray")), None),
+                            what="Wine's tray window")
+        notepad = self.bench.start_notepad()
+        z.wininfo("move", notepad.hwnd, 200, 200)  # off the tray window
+        notepad.focus()
+        self.assertNotEqual(z.foreground()["window"]["hwnd"], zez.hwnd)
+        client = tray["client"]
+        z.click(client["left"] + 12, client["top"] + 10)
+        z.wait_until(lambda: z.foreground()["window"]["hwnd"] == zez.hwnd,
+                     what="Zeziduz to come to the front")
+
+
 class HeldAtStartUp(ZezidizTestCase):
     def test_box_is_shown_and_the_program_still_hears_later_copies(self):
         holder = self.bench.hold_clipboard(2500)
@@ -240,7 +291,9 @@ class HeldAtStartUp(ZezidizTestCase):
         zez.listbox = z.child(zez.hwnd, cls="ListBox")
         work = z.screen()["work_area"]
         rect = zez.window["rect"]
-        self.assertEqual(rect["left"], work["width"] - rect["width"] - 20)
+        outer = z.wininfo("adjust", WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                          WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_TOPMOST, 263, 321)
+        self.assertEqual(rect["left"], work["width"] - outer["width"] - 20)
         self.assertTrue(zez.app_window()["exstyle"] & WS_EX_TOOLWINDOW)
         self.copy("after the held start")
         zez.wait_rows(1)

@@ -734,6 +734,21 @@ int main() {
   if (verb == "wait-window" && has(3)) {
     return WaitWindow(wideArg(0), wideArg(1), ParseNumber(argv[4]));
   }
+  if (verb == "move" && has(3)) {
+    HWND h = hwndArg(0);
+    if (!SetWindowPos(h, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
+                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+      return Fail("SetWindowPos failed");
+    }
+    return Emit(WindowJson(h));
+  }
+  if (verb == "adjust" && has(4)) {
+    // The outer size the system gives a client of W x H with these styles.
+    RECT r{0, 0, static_cast<LONG>(ParseNumber(argv[4])), static_cast<LONG>(ParseNumber(argv[5]))};
+    AdjustWindowRectEx(&r, ParseNumber(argv[2]), FALSE, ParseNumber(argv[3]));
+    return Emit("{\"width\": " + std::to_string(r.right - r.left) + ", \"height\": " +
+                std::to_string(r.bottom - r.top) + "}");
+  }
   if (verb == "send" && has(2)) {
     return SendTo(hwndArg(0), ParseNumber(argv[3]), has(3) ? ParseNumber(argv[4]) : 0,
                   has(4) ? static_cast<LPARAM>(ParseNumber(argv[5])) : 0);

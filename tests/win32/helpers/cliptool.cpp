@@ -57,6 +57,7 @@ int PutMarked(const std::string& unicode, int count, char** marks) {
   SetBlock(CF_UNICODETEXT, unicode, 2);
   for (int i = 0; i < count; ++i) {
     const std::string mark = marks[i];
+    if (mark.empty()) continue;
     const std::size_t equals = mark.find('=');
     const UINT format = RegisterClipboardFormatW(Widen(mark.substr(0, equals)).c_str());
     if (equals == std::string::npos) {

@@ -1,9 +1,8 @@
-#include "app/Unit1.h"
-
 #include <windows.h>
 
 #include <exception>
 
+#include "app/Unit1.h"
 #include "clipboard/Clipbrd.h"
 #include "input/KeyMouse.h"
 
@@ -17,7 +16,9 @@ bool SkipNextClip = false;
 
 namespace {
 
-HWND Hwnd(TWindowHandle handle) { return reinterpret_cast<HWND>(handle); }
+HWND Hwnd(TWindowHandle handle) {
+  return reinterpret_cast<HWND>(handle);
+}
 
 class TWin32Commands : public TCommandSystem {
  public:
@@ -157,14 +158,14 @@ const TMessageEntry TForm1::kMessages[] = {
 
 TForm1::TForm1()
     : TForm(kLayout, kMessages),
-      FHistory(ClipTexts, SkipNextClip, FRows, IsAnsiLeadByte),
+      FHistory(ClipTexts, SkipNextClip, FRows, SystemCodePage()),
       FCommands(FHistory, ClipTexts, SkipNextClip, TargetWindow, PlatformCommands()) {
   // The tray icon is in the notification area while the form loads, and is
   // put there once more when loading is complete, before FormCreate runs.
   RxTrayIcon1.SetHint(FindRecord(kLayout, "RxTrayIcon1")->Hint);
   RxTrayIcon1.LoadIconResource("MAINICON");
-  RxTrayIcon1.OnClick = [this](TRxTrayIcon* sender, TMouseButton button, TShiftState shift,
-                               int x, int y) { RxTrayIcon1Click(sender, button, shift, x, y); };
+  RxTrayIcon1.OnClick = [this](TRxTrayIcon* sender, TMouseButton button, TShiftState shift, int x,
+                               int y) { RxTrayIcon1Click(sender, button, shift, x, y); };
   RxTrayIcon1.Loaded();
 }
 
@@ -192,20 +193,30 @@ void TForm1::FormCreate(TObject*) {
   if (startError) std::rethrow_exception(startError);
 }
 
-void TForm1::Timer1Timer(TObject*) { FCommands.TimerTick(); }
+void TForm1::Timer1Timer(TObject*) {
+  FCommands.TimerTick();
+}
 
-void TForm1::Button1Click(TObject*) { FCommands.PasteSelected(ListBox1.ItemIndex()); }
+void TForm1::Button1Click(TObject*) {
+  FCommands.PasteSelected(ListBox1.ItemIndex());
+}
 
-void TForm1::Button2Click(TObject*) { FCommands.PasteAll(); }
+void TForm1::Button2Click(TObject*) {
+  FCommands.PasteAll();
+}
 
-void TForm1::Button3Click(TObject*) { FHistory.Clear(); }
+void TForm1::Button3Click(TObject*) {
+  FHistory.Clear();
+}
 
 void TForm1::RxTrayIcon1Click(TRxTrayIcon*, TMouseButton, TShiftState, int, int) {
   Show();
   BringToFront();
 }
 
-void TForm1::Label2Click(TObject*) { ShellOpenFile(kHomePage, ""); }
+void TForm1::Label2Click(TObject*) {
+  ShellOpenFile(kHomePage, "");
+}
 
 void TForm1::FormClose(TObject*, TCloseAction&) {
   // Once only: a second close request, or a start without a watcher, finds none.
@@ -219,7 +230,9 @@ void TForm1::WMDrawClipboard(TMessage& message) {
   TqamwatchClipbrd* watcher = CurrentWatcher();
   if (watcher == nullptr) return;
   const int format = watcher->DrawClipboard(message);
-  FHistory.TextNotice(format, [watcher] { return watcher->GetText(); });
+  FHistory.TextNotice(
+      format, [watcher] { return watcher->GetText(); },
+      [watcher] { return watcher->ExcludedFromHistory(); });
 }
 
 void TForm1::WMChangeCBChain(TMessage& message) {

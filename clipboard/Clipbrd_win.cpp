@@ -34,13 +34,16 @@ class TWin32ClipboardSystem final : public TClipboardSystem {
   void Unlock(TGlobalHandle block) override { GlobalUnlock(AsHandle(block)); }
   void Free(TGlobalHandle block) override { GlobalFree(AsHandle(block)); }
   std::size_t Size(TGlobalHandle block) override { return GlobalSize(AsHandle(block)); }
+  unsigned RegisterFormat(const std::u16string& name) override {
+    return RegisterClipboardFormatW(reinterpret_cast<const wchar_t*>(name.c_str()));
+  }
 };
 
 }  // namespace
 
 TClipboard& Clipboard() {
   static TWin32ClipboardSystem system;
-  static TClipboard clipboard(system);
+  static TClipboard clipboard(system, SystemCodePage());
   return clipboard;
 }
 

@@ -54,6 +54,9 @@ class TqamwatchClipbrd {
   int DrawClipboard(TMessage& message);
   // The clipboard's text; the empty text when it cannot be read.
   ClipText GetText();
+  // Whether the owner marked the contents as not for history (see
+  // TClipboard::ExcludedFromHistory); never throws.
+  bool ExcludedFromHistory() { return FClipboard.ExcludedFromHistory(); }
 
   TqamwatchClipbrd(const TqamwatchClipbrd&) = delete;
   TqamwatchClipbrd& operator=(const TqamwatchClipbrd&) = delete;

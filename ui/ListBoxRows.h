@@ -1,6 +1,7 @@
 #pragma once
-// The clip history's rows on a real list box: a label becomes "未知数据" or its
-// first line's ANSI bytes converted with the system's ANSI code page.
+// The clip history's rows on a real list box: a label becomes "未知数据", its
+// first line's Unicode characters as copied, or its first line's ANSI bytes
+// converted with the system's ANSI code page.
 #include "app/ClipHistory.h"
 #include "ui/StdCtrls.h"
 

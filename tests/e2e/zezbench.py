@@ -452,6 +452,19 @@ def cliptool_get_text():
     return bytes.fromhex(run_windows("cliptool", "get-text").stdout.decode().strip())
 
 
+def cliptool_get_unicode():
+    """The clipboard's CF_UNICODETEXT as a str (what a Unicode program pastes)."""
+    hex_units = run_windows("cliptool", "get-unicode").stdout.decode().strip()
+    return bytes.fromhex(hex_units).decode("utf-16-le")
+
+
+def clipboard_formats():
+    """The clipboard's formats in its own order: numbers, registered ones as
+    "NUMBER=NAME"; those the system synthesises come after those set."""
+    lines = run_windows("cliptool", "formats").stdout.decode(errors="replace").split()
+    return [int(line) if line.isdigit() else line for line in lines]
+
+
 def wait_clipboard(expected, timeout=WAIT_TIMEOUT, read=None):
     """Waits until the clipboard's CF_TEXT (or what `read` returns) equals
     `expected` (bytes; a str is taken in code page 936); returns it."""
@@ -716,6 +729,13 @@ class Bench:
         """An inside copy as CF_UNICODETEXT."""
         self._gap()
         run_windows("cliptool", "set-unicode", _hex(text.encode("utf-16-le")))
+        self._last_copy = time.monotonic()
+
+    def cliptool_copy_marked(self, text, *marks):
+        """An inside copy as CF_UNICODETEXT with registered formats beside it, each
+        "NAME" (present) or "NAME=VALUE" (a DWORD), as password managers mark copies."""
+        self._gap()
+        run_windows("cliptool", "set-marked", _hex(text.encode("utf-16-le")), *marks)
         self._last_copy = time.monotonic()
 
     def _reap_xclips(self):

@@ -12,10 +12,17 @@
 #include <string>
 #include <vector>
 
+#include "CodePageFake.h"
 #include "clipboard/Clipbrd.h"
 #include "clipboard/qamwatchClipbrd.h"
 
 namespace zez::test {
+
+// The code page the clipboard tests read in: a tiny GBK.
+inline const TCodePage& FakeCodePage() {
+  static const TGbkSubsetPage page;
+  return page;
+}
 
 class TFakeClipboardSystem : public TClipboardSystem {
  public:
@@ -23,6 +30,8 @@ class TFakeClipboardSystem : public TClipboardSystem {
   bool HeldByAnother = false;  // another program has the clipboard open
   bool FailAlloc = false;
   bool FailLock = false;
+  int AllocsLeft = -1;  // when not -1: allocations that succeed before the rest fail
+  int LocksLeft = -1;   // the same for locks
   bool RefuseSetData = false;
   std::string ThrowOn;              // the name of a call that throws
   std::set<unsigned> Synthesized;   // formats that answer present without data
@@ -30,7 +39,24 @@ class TFakeClipboardSystem : public TClipboardSystem {
 
   ~TFakeClipboardSystem() override = default;
 
+  // Registered format names, numbered from 0xC000 in the order first asked.
+  std::map<std::u16string, unsigned> Registered;
+  bool FailRegister = false;
+
   // The contents, put there by "another program".
+  void PutUnicode(const std::u16string& units, bool terminated = true) {
+    std::string bytes(reinterpret_cast<const char*>(units.data()), units.size() * 2);
+    if (terminated) bytes += std::string(2, '\0');
+    Put(kCFUnicodeText, bytes);
+  }
+  // A registered format by name, registered here if need be.
+  unsigned FormatNamed(const std::u16string& name) {
+    auto it = Registered.find(name);
+    if (it != Registered.end()) return it->second;
+    const unsigned format = 0xC000 + static_cast<unsigned>(Registered.size());
+    Registered[name] = format;
+    return format;
+  }
   void Put(unsigned format, const std::string& bytes) {
     TGlobalHandle h = NewBlock(bytes.size());
     if (!bytes.empty()) std::copy(bytes.begin(), bytes.end(), FBlocks[h].Bytes.get());
@@ -43,8 +69,10 @@ class TFakeClipboardSystem : public TClipboardSystem {
     return formats;
   }
   // The whole CF_TEXT block, zero byte and all; "<none>" when there is none.
-  std::string Text() const {
-    auto it = FContents.find(kCFText);
+  std::string Text() const { return Contents(kCFText); }
+  // The whole block of a format, as bytes; "<none>" when there is none.
+  std::string Contents(unsigned format) const {
+    auto it = FContents.find(format);
     if (it == FContents.end()) return "<none>";
     const TBlock& b = FBlocks.at(it->second);
     return std::string(b.Bytes.get(), b.Size);
@@ -122,7 +150,8 @@ class TFakeClipboardSystem : public TClipboardSystem {
     char hex[16];
     std::snprintf(hex, sizeof(hex), "0x%x", flags);
     Record("Alloc(" + std::string(hex) + "," + std::to_string(size) + ")");
-    if (FailAlloc) return 0;
+    if (FailAlloc || AllocsLeft == 0) return 0;
+    if (AllocsLeft > 0) --AllocsLeft;
     TGlobalHandle h = NewBlock(size);
     // Garbage, so a missing zero byte is noticed.
     std::fill_n(FBlocks[h].Bytes.get(), size, '\xCD');
@@ -130,7 +159,8 @@ class TFakeClipboardSystem : public TClipboardSystem {
   }
   void* Lock(TGlobalHandle block) override {
     Record("Lock(" + Name(block) + ")");
-    if (FailLock) return nullptr;
+    if (FailLock || LocksLeft == 0) return nullptr;
+    if (LocksLeft > 0) --LocksLeft;
     TBlock& b = Block(block);
     if (b.Freed) Misuse("Lock of a freed block");
     ++b.Locks;
@@ -152,6 +182,12 @@ class TFakeClipboardSystem : public TClipboardSystem {
   std::size_t Size(TGlobalHandle block) override {
     Record("Size(" + Name(block) + ")");
     return Block(block).Size;
+  }
+  unsigned RegisterFormat(const std::u16string& name) override {
+    std::string ascii(name.begin(), name.end());
+    Record("RegisterFormat(" + ascii + ")");
+    if (FailRegister) return 0;
+    return FormatNamed(name);
   }
 
  private:

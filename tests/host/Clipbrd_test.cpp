@@ -16,6 +16,7 @@
 namespace zez {
 namespace {
 
+using test::FakeCodePage;
 using test::TFakeClipboardSystem;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
@@ -45,7 +46,7 @@ class ClipboardTest : public ::testing::Test {
   }
 
   TFakeClipboardSystem System;
-  TClipboard Clipboard{System};
+  TClipboard Clipboard{System, test::FakeCodePage()};
 };
 
 TEST_F(ClipboardTest, WriteMakesTheExactCallsOnce) {
@@ -85,7 +86,7 @@ TEST_F(ClipboardTest, ReadMakesTheExactCallsWithoutAskingFirst) {
   System.Put(1, std::string("hello\0", 6));
   EXPECT_EQ(Clipboard.ReadClipboardText(), "hello");
   EXPECT_THAT(System.Calls(), ElementsAre("Open(4660)", "GetData(1)", "Lock(#1)", "Size(#1)",
-                                          "Unlock(#1)", "Close"));
+                                          "Unlock(#1)", "GetData(13)", "Close"));
 }
 
 TEST_F(ClipboardTest, ReadCases) {
@@ -106,7 +107,7 @@ TEST_F(ClipboardTest, ReadCases) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TFakeClipboardSystem system;
-    TClipboard clipboard(system);
+    TClipboard clipboard(system, test::FakeCodePage());
     system.Put(1, c.block);
     EXPECT_EQ(clipboard.ReadClipboardText(), c.expected);
     EXPECT_FALSE(system.IsOpen());
@@ -117,15 +118,15 @@ TEST_F(ClipboardTest, ReadCases) {
 TEST_F(ClipboardTest, ReadWithoutTextIsEmptyWithoutError) {
   System.Put(2, "bitmap");
   EXPECT_EQ(Clipboard.ReadClipboardText(), "");
-  EXPECT_THAT(System.Calls(), ElementsAre("Open(4660)", "GetData(1)", "Close"));
+  EXPECT_THAT(System.Calls(), ElementsAre("Open(4660)", "GetData(1)", "GetData(13)", "Close"));
 }
 
 TEST_F(ClipboardTest, ReadLockWithoutPointerIsEmptyAndUnlocks) {
   System.Put(1, std::string("abc\0", 4));
   System.FailLock = true;
   EXPECT_EQ(Clipboard.ReadClipboardText(), "");
-  EXPECT_THAT(System.Calls(),
-              ElementsAre("Open(4660)", "GetData(1)", "Lock(#1)", "Unlock(#1)", "Close"));
+  EXPECT_THAT(System.Calls(), ElementsAre("Open(4660)", "GetData(1)", "Lock(#1)", "Unlock(#1)",
+                                          "GetData(13)", "Close"));
 }
 
 TEST_F(ClipboardTest, ClearMakesTheExactCalls) {
@@ -218,7 +219,7 @@ TEST_F(ClipboardTest, FailedAllocationOrLockKeepsTheClipboard) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TFakeClipboardSystem system;
-    TClipboard clipboard(system);
+    TClipboard clipboard(system, test::FakeCodePage());
     system.Put(1, std::string("old\0", 4));
     system.ClearCalls();
     system.FailAlloc = c.failAlloc;
@@ -256,7 +257,7 @@ TEST_F(ClipboardTest, FailureInsideAWriteCleansUp) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.failingCall);
     TFakeClipboardSystem system;
-    TClipboard clipboard(system);
+    TClipboard clipboard(system, test::FakeCodePage());
     system.ThrowOn = c.failingCall;
     EXPECT_THROW(clipboard.WriteClipboardText("x"), std::runtime_error);
     EXPECT_THAT(system.Calls(), ElementsAreArray(c.calls));
@@ -283,6 +284,216 @@ TEST_F(ClipboardTest, LongTextRoundTrip) {
   for (int i = 0; i < 20000; ++i) text += "line \xD6\xD0\r\n";
   Clipboard.WriteClipboardText(text);
   EXPECT_EQ(Clipboard.ReadClipboardText(), text);
+}
+
+// ---- both text formats ------------------------------------------------------
+
+std::string Utf16Bytes(std::u16string_view units) {
+  return std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2);
+}
+
+TEST_F(ClipboardTest, ReadTakesBothFormsInOneOpening) {
+  System.Put(1, std::string("a?\r\n\0", 5));
+  System.PutUnicode(u"a\U0001F600\r\n");
+  ClipText text = Clipboard.ReadClipboardText();
+  EXPECT_EQ(text, ClipText("a?\r\n", u"a\U0001F600\r\n"));
+  EXPECT_THAT(System.Calls(),
+              ElementsAre("Open(4660)", "GetData(1)", "Lock(#1)", "Size(#1)", "Unlock(#1)",
+                          "GetData(13)", "Lock(#2)", "Size(#2)", "Unlock(#2)", "Close"));
+}
+
+TEST_F(ClipboardTest, ReadOfARepresentableTextKeepsNoSecondCopy) {
+  System.Put(1, std::string("\xD6\xD0\xCE\xC4\0", 5));
+  System.PutUnicode(u"\u4E2D\u6587");
+  ClipText text = Clipboard.ReadClipboardText();
+  EXPECT_EQ(text, "\xD6\xD0\xCE\xC4");
+  EXPECT_FALSE(text.HasUnicode());
+}
+
+// Blocks as other programs may leave them; never a unit past the block's end
+// (the fake's blocks are exactly their size, so AddressSanitizer would see it).
+TEST_F(ClipboardTest, UnicodeBlockCases) {
+  struct Case {
+    const char* name;
+    std::string block;
+    std::u16string expected;  // u"" when no Unicode form is kept
+  };
+  const std::vector<Case> cases = {
+      {"terminated", Utf16Bytes(u"\u20AC!") + std::string(2, '\0'), u"\u20AC!"},
+      {"no terminator", Utf16Bytes(u"\u20AC!"), u"\u20AC!"},
+      {"odd byte count without terminator", Utf16Bytes(u"\u20AC!") + "x", u"\u20AC!"},
+      {"odd byte count after the terminator", Utf16Bytes(u"\u20AC") + std::string(3, '\0'),
+       u"\u20AC"},
+      {"stops at the first zero unit",
+       Utf16Bytes(u"\u20AC") + std::string(2, '\0') + Utf16Bytes(u"hidden"), u"\u20AC"},
+      {"a single byte", "x", u""},
+      {"zero-size block", "", u""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TFakeClipboardSystem system;
+    TClipboard clipboard(system, FakeCodePage());
+    system.Put(1, std::string("?!\0", 3));
+    system.Put(13, c.block);
+    ClipText text = clipboard.ReadClipboardText();
+    EXPECT_EQ(text.Ansi(), "?!");
+    EXPECT_EQ(text.HasUnicode(), !c.expected.empty());
+    EXPECT_TRUE(text.Unicode() == c.expected);
+    EXPECT_FALSE(system.IsOpen());
+    EXPECT_THAT(system.Misuses(), IsEmpty());
+  }
+}
+
+TEST_F(ClipboardTest, WriteOfBothFormsMakesTheExactCallsOnce) {
+  Clipboard.WriteClipboardText(ClipText("a?", u"a\U0001F600"));
+  EXPECT_THAT(System.Calls(), ElementsAre("Open(4660)", "Alloc(0x2002,3)", "Lock(#1)",
+                                          "Alloc(0x2002,8)", "Lock(#2)", "Empty", "SetData(1,#1)",
+                                          "Unlock(#1)", "SetData(13,#2)", "Unlock(#2)", "Close"));
+  EXPECT_EQ(System.Text(), std::string("a?\0", 3));
+  EXPECT_EQ(System.Contents(13), Utf16Bytes(u"a\U0001F600") + std::string(2, '\0'));
+  EXPECT_EQ(System.Formats(), (std::set<unsigned>{1, 13}));
+  EXPECT_EQ(System.Owner(), kAppWindow);
+  // And read back as it was.
+  EXPECT_EQ(Clipboard.ReadClipboardText(), ClipText("a?", u"a\U0001F600"));
+}
+
+TEST_F(ClipboardTest, WriteOfAnAnsiOnlyTextPutsCfTextAlone) {
+  System.PutUnicode(u"old");
+  Clipboard.WriteClipboardText("\xD6\xD0");
+  EXPECT_EQ(System.Formats(), (std::set<unsigned>{1}));
+  EXPECT_EQ(System.Count("Alloc"), 1);
+}
+
+// Any failure while the two blocks are made: both freed, the clipboard closed
+// and its contents kept; refused blocks stay ours and are freed too.
+TEST_F(ClipboardTest, WriteOfBothFormsCleansUpOnEveryFailure) {
+  struct Case {
+    const char* name;
+    std::function<void(TFakeClipboardSystem&)> arrange;
+    bool throws;
+    std::vector<std::string> calls;
+  };
+  const std::vector<Case> cases = {
+      {"second allocation",
+       [](TFakeClipboardSystem& s) { s.AllocsLeft = 1; },
+       true,
+       {"Open(0)", "Alloc(0x2002,2)", "Lock(#2)", "Alloc(0x2002,4)", "Unlock(#2)", "Free(#2)",
+        "Close"}},
+      {"second lock",
+       [](TFakeClipboardSystem& s) { s.LocksLeft = 1; },
+       true,
+       {"Open(0)", "Alloc(0x2002,2)", "Lock(#2)", "Alloc(0x2002,4)", "Lock(#3)", "Unlock(#3)",
+        "Free(#3)", "Unlock(#2)", "Free(#2)", "Close"}},
+      {"emptying",
+       [](TFakeClipboardSystem& s) { s.ThrowOn = "Empty"; },
+       true,
+       {"Open(0)", "Alloc(0x2002,2)", "Lock(#2)", "Alloc(0x2002,4)", "Lock(#3)", "Empty",
+        "Unlock(#3)", "Free(#3)", "Unlock(#2)", "Free(#2)", "Close"}},
+      {"both refused",
+       [](TFakeClipboardSystem& s) { s.RefuseSetData = true; },
+       false,
+       {"Open(0)", "Alloc(0x2002,2)", "Lock(#2)", "Alloc(0x2002,4)", "Lock(#3)", "Empty",
+        "SetData(1,#2)", "Unlock(#2)", "SetData(13,#3)", "Unlock(#3)", "Free(#3)", "Free(#2)",
+        "Close"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TFakeClipboardSystem system;
+    TClipboard clipboard(system, FakeCodePage());
+    system.Put(1, std::string("old\0", 4));
+    system.ClearCalls();
+    c.arrange(system);
+    if (c.throws) {
+      EXPECT_ANY_THROW(clipboard.WriteClipboardText(ClipText("?", u"\u20AC")));
+      EXPECT_EQ(system.Text(), std::string("old\0", 4));
+    } else {
+      clipboard.WriteClipboardText(ClipText("?", u"\u20AC"));
+    }
+    EXPECT_THAT(system.Calls(), ElementsAreArray(c.calls));
+    EXPECT_EQ(clipboard.OpenDepth(), 0);
+    EXPECT_FALSE(system.IsOpen());
+    EXPECT_THAT(system.LeakedBlocks(), IsEmpty());
+    EXPECT_THAT(system.LockedBlocks(), IsEmpty());
+    EXPECT_THAT(system.Misuses(), IsEmpty());
+  }
+}
+
+// ---- contents marked as not for history ------------------------------------
+
+std::string Dword(std::uint32_t value) {
+  return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
+}
+
+TEST_F(ClipboardTest, MarksThatKeepContentsOutOfTheHistory) {
+  struct Case {
+    const char* name;
+    std::u16string format;  // u"" for none
+    std::string data;
+    bool held;
+    bool excluded;
+  };
+  const std::vector<Case> cases = {
+      {"no mark", u"", "", false, false},
+      {"exclude from monitor processing", u"ExcludeClipboardContentFromMonitorProcessing", "",
+       false, true},
+      {"exclude, with a DWORD 1 in it", u"ExcludeClipboardContentFromMonitorProcessing", Dword(1),
+       false, true},
+      {"clipboard viewer ignore", u"Clipboard Viewer Ignore", "", false, true},
+      {"may not go into the history", u"CanIncludeInClipboardHistory", Dword(0), false, true},
+      {"may go into the history", u"CanIncludeInClipboardHistory", Dword(1), false, false},
+      {"any non-zero value allows", u"CanIncludeInClipboardHistory", Dword(0x100), false, false},
+      {"a longer block is read from its start", u"CanIncludeInClipboardHistory",
+       Dword(0) + Dword(1), false, true},
+      // An unreadable value is taken as the owner's no.
+      {"short block", u"CanIncludeInClipboardHistory", std::string(2, '\1'), false, true},
+      {"empty block", u"CanIncludeInClipboardHistory", "", false, true},
+      {"value unreadable: held open", u"CanIncludeInClipboardHistory", Dword(1), true, true},
+      {"cloud upload only", u"CanUploadToCloudClipboard", Dword(0), false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TFakeClipboardSystem system;
+    TClipboard clipboard(system, FakeCodePage());
+    system.Put(1, std::string("secret\0", 7));
+    if (!c.format.empty()) system.Put(system.FormatNamed(c.format), c.data);
+    system.HeldByAnother = c.held;
+    EXPECT_EQ(clipboard.ExcludedFromHistory(), c.excluded);
+    EXPECT_EQ(clipboard.OpenDepth(), 0);
+    EXPECT_FALSE(system.IsOpen());
+    EXPECT_THAT(system.LockedBlocks(), IsEmpty());
+    EXPECT_THAT(system.Misuses(), IsEmpty());
+    // Only the value of "CanIncludeInClipboardHistory" needs an opening.
+    EXPECT_EQ(system.Count("Open"), c.format == u"CanIncludeInClipboardHistory" ? 1 : 0);
+  }
+}
+
+TEST_F(ClipboardTest, MarkTestAsksWithoutOpeningAndRegistersOnce) {
+  System.Put(1, std::string("a\0", 2));
+  EXPECT_FALSE(Clipboard.ExcludedFromHistory());
+  EXPECT_THAT(
+      System.Calls(),
+      ElementsAre("RegisterFormat(ExcludeClipboardContentFromMonitorProcessing)",
+                  "IsFormatAvailable(49152)", "RegisterFormat(Clipboard Viewer Ignore)",
+                  "IsFormatAvailable(49153)", "RegisterFormat(CanIncludeInClipboardHistory)",
+                  "IsFormatAvailable(49154)"));
+  System.ClearCalls();
+  System.Put(System.FormatNamed(u"CanIncludeInClipboardHistory"), Dword(0));
+  EXPECT_TRUE(Clipboard.ExcludedFromHistory());
+  EXPECT_THAT(System.Calls(),
+              ElementsAre("IsFormatAvailable(49152)", "IsFormatAvailable(49153)",
+                          "IsFormatAvailable(49154)", "Open(4660)", "GetData(49154)", "Lock(#2)",
+                          "Size(#2)", "Unlock(#2)", "Close"));
+}
+
+TEST_F(ClipboardTest, MarkTestNeverThrows) {
+  System.Put(System.FormatNamed(u"CanIncludeInClipboardHistory"), Dword(1));
+  System.ThrowOn = "GetData";
+  EXPECT_TRUE(Clipboard.ExcludedFromHistory());
+  System.ThrowOn.clear();
+  System.FailRegister = true;
+  TClipboard fresh(System, FakeCodePage());
+  // Formats that cannot be named cannot be asked for: nothing is marked.
+  EXPECT_FALSE(fresh.ExcludedFromHistory());
 }
 
 }  // namespace

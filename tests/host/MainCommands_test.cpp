@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "CodePageFake.h"
 #include "util/Exception.h"
 
 namespace zez {
@@ -55,7 +56,8 @@ class MainCommandsTest : public ::testing::Test {
   bool SkipNextClip = false;
   TWindowHandle TargetWindow = 0x1234;
   TNoRows Rows;
-  TClipHistory History{ClipTexts, SkipNextClip, Rows, NoLeadBytes};
+  test::TSingleBytePage Page;
+  TClipHistory History{ClipTexts, SkipNextClip, Rows, Page};
   TRecordingSystem System;
   TMainCommands Commands{History, ClipTexts, SkipNextClip, TargetWindow, System};
 };
@@ -82,6 +84,15 @@ TEST_F(MainCommandsTest, PasteAllJoinsEverythingAndAlsoPastesAnEmptyHistory) {
   Commands.PasteAll();
   EXPECT_EQ(System.Written.back(), "");
   EXPECT_THAT(System.Calls, ElementsAre("write", "foreground 4660", "wait 4660 500", "ctrl+v"));
+}
+
+TEST_F(MainCommandsTest, PastesCarryTheUnicodeForm) {
+  ClipTexts.push_back(ClipText("?", u"\u20AC"));
+  Commands.PasteSelected(2);
+  Commands.PasteAll();
+  ASSERT_EQ(System.Written.size(), 2u);
+  EXPECT_EQ(System.Written[0], ClipText("?", u"\u20AC"));
+  EXPECT_EQ(System.Written[1], ClipText("first\r\nsecond?", u"first\r\nsecond\u20AC"));
 }
 
 TEST_F(MainCommandsTest, FailedWriteStopsThePasteAndClearsTheSkipFlag) {

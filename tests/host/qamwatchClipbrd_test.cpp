@@ -48,7 +48,7 @@ class WatcherTest : public ::testing::Test {
   }
 
   TFakeClipboardSystem System;
-  TClipboard Clipboard{System};
+  TClipboard Clipboard{System, test::FakeCodePage()};
   TFakeChainSystem Chain;
   TqamwatchClipbrd* Watcher = nullptr;
 };
@@ -106,7 +106,7 @@ TEST_F(WatcherTest, EarlyNoticeIsAnsweredThroughJoining) {
   for (const Case c : {Case{"just emptied", false, 0}, Case{"filled meanwhile", true, 1}}) {
     SCOPED_TRACE(c.name);
     TFakeClipboardSystem system;
-    TClipboard clipboard(system);
+    TClipboard clipboard(system, test::FakeCodePage());
     TFakeChainSystem chain;
     chain.PreviousViewer = kNext;
     int answered = -1;
@@ -153,7 +153,7 @@ TEST_F(WatcherTest, ProbeAnswersTheLowestStandardFormat) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TFakeClipboardSystem system;
-    TClipboard clipboard(system);
+    TClipboard clipboard(system, test::FakeCodePage());
     TFakeChainSystem chain;
     TqamwatchClipbrd* w = TqamwatchClipbrd::Create(kForm, clipboard, chain);
     system.ClearCalls();
@@ -221,7 +221,7 @@ TEST_F(WatcherTest, ChainBookkeeping) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TFakeClipboardSystem system;
-    TClipboard clipboard(system);
+    TClipboard clipboard(system, test::FakeCodePage());
     TFakeChainSystem chain;
     chain.PreviousViewer = c.next;
     TqamwatchClipbrd* w = TqamwatchClipbrd::Create(kForm, clipboard, chain);

@@ -225,7 +225,10 @@ TEST_F(ClipbrdWin, UnicodeOnlyReadsInTheAnsiCodePage) {
   std::string utf16(reinterpret_cast<const char*>(text.data()), text.size() * 2);
   ASSERT_EQ(RunPumping(HelperCommand(L"cliptool.exe", "set-unicode " + ToHex(utf16))).ExitCode, 0u);
   EXPECT_TRUE(Clipboard().FormatPresent(CF_TEXT));
-  EXPECT_EQ(ToHex(Clipboard().ReadClipboardText()), ToHex("\xD6\xD0\xCE\xC4\r\nab"));
+  const ClipText read = Clipboard().ReadClipboardText();
+  EXPECT_EQ(ToHex(read.Ansi()), ToHex("\xD6\xD0\xCE\xC4\r\nab"));
+  // The code page holds every character: no second copy.
+  EXPECT_FALSE(read.HasUnicode());
 }
 
 TEST_F(ClipbrdWin, NoTextReadsEmptyWithoutError) {

@@ -2,9 +2,11 @@
 // system clock.
 //   benchcopier burst N GAP_MS TAG     N distinct texts "TAG NNNN", GAP_MS after
 //                                      each write ends; prints "I START END" each
-//   benchcopier feed N TAG HWND MSG    N texts of 100 bytes, each once the last has
-//                                      its row (SendMessage(HWND, MSG) counts them);
-//                                      prints "I MICROSECONDS" copy to row, or -1
+//   benchcopier feed N TAG HWND MSG [BATCH]
+//                                      N texts of 100 bytes, BATCH (1) at a time, each
+//                                      batch once the last is handled (SendMessage(HWND,
+//                                      MSG) counts the rows); prints "start TIME", then
+//                                      "WRITTEN TIME ROWS" after each batch
 //   benchcopier writepaste SIZE        one text of SIZE bytes, then Ctrl+V to the
 //                                      foreground window; prints "START END"
 #include <windows.h>
@@ -46,35 +48,35 @@ bool Count(HWND window, UINT msg, LRESULT* count) {
   return true;
 }
 
-int Feed(int count, const std::string& tag, HWND window, UINT msg) {
+int Feed(int count, const std::string& tag, HWND window, UINT msg, int batch) {
   LRESULT base = 0;
   if (!Count(window, msg, &base)) return 1;
-  std::vector<long long> micros(static_cast<std::size_t>(count), -1);
-  for (int i = 0; i < count; ++i) {
-    char head[64];
-    std::snprintf(head, sizeof head, "%s %07d ", tag.c_str(), i);
-    std::string text = head;
-    text.resize(98, 'f');
-    text += "\r\n";
-    const double start = Now();
-    if (!zez::bench::WriteText(text)) return 1;
-    // A sent message waits while the viewer is busy, so this loop mostly sleeps.
-    for (;;) {
-      LRESULT now = 0;
-      if (!Count(window, msg, &now)) return 1;
-      if (now >= base + i + 1) {
-        micros[static_cast<std::size_t>(i)] = static_cast<long long>((Now() - start) * 1e6);
-        break;
-      }
-      if (Now() - start > 2.0) {
-        // A notice lost: go on from the count there is.
-        base = now - i - 1;
-        break;
-      }
-      Sleep(0);
+  struct TBatch {
+    int Written;
+    double At;
+    LRESULT Rows;
+  };
+  std::vector<TBatch> batches;
+  batches.reserve(static_cast<std::size_t>(count / batch + 2));
+  const double start = Now();
+  for (int i = 0; i < count;) {
+    for (int k = 0; k < batch && i < count; ++k, ++i) {
+      char head[64];
+      std::snprintf(head, sizeof head, "%s %07d ", tag.c_str(), i);
+      std::string text = head;
+      text.resize(98, 'f');
+      text += "\r\n";
+      if (!zez::bench::WriteText(text)) return 1;
     }
+    // Notices and sent messages are handled in the order they came: once the
+    // count answers, every notice of this batch has been handled.
+    LRESULT rows = 0;
+    if (!Count(window, msg, &rows)) return 1;
+    batches.push_back({i, Now(), rows - base});
   }
-  for (int i = 0; i < count; ++i) std::printf("%d %lld\n", i, micros[static_cast<std::size_t>(i)]);
+  std::printf("start %.6f\n", start);
+  for (const TBatch& b : batches)
+    std::printf("%d %.6f %lld\n", b.Written, b.At, static_cast<long long>(b.Rows));
   return 0;
 }
 
@@ -101,7 +103,8 @@ int main(int argc, char** argv) {
   if (verb == "burst" && argc >= 5) return Burst(std::atoi(argv[2]), std::atof(argv[3]), argv[4]);
   if (verb == "feed" && argc >= 6) {
     return Feed(std::atoi(argv[2]), argv[3], zez::bench::ParseHwnd(argv[4]),
-                static_cast<UINT>(std::strtoul(argv[5], nullptr, 0)));
+                static_cast<UINT>(std::strtoul(argv[5], nullptr, 0)),
+                argc > 6 ? std::atoi(argv[6]) : 1);
   }
   if (verb == "writepaste" && argc >= 3) return WritePaste(zez::bench::ParseSize(argv[2]));
   return 2;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/ClipHistory.h"
+#include "tests/host/CodePageFake.h"
 
 namespace {
 
@@ -54,7 +55,8 @@ void BM_Join(benchmark::State& state) {
   static TClipTexts texts(static_cast<std::size_t>(state.range(0)), std::string(98, 'y') + "\r\n");
   bool skip = false;
   TNoRows rows;
-  TClipHistory history(texts, skip, rows, IsLeadByte936);
+  test::TSingleBytePage page;
+  TClipHistory history(texts, skip, rows, page);
   for (auto _ : state) benchmark::DoNotOptimize(history.Join());
   state.SetBytesProcessed(state.iterations() * state.range(0) * 100);
 }

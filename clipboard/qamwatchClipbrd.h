@@ -14,14 +14,23 @@ inline constexpr unsigned kWMChangeCBChain = 0x030D;  // WM_CHANGECBCHAIN
 // The highest predefined format the probe reports (CF_DIBV5).
 inline constexpr unsigned kLastProbedFormat = 17;
 
+// The longest a chain message waits for the next viewer's answer. A viewer
+// that does not answer (hung, or stopped in a debugger) would otherwise freeze
+// our window for as long as it hangs; the message stays queued for it and
+// goes on down the chain once it answers again.
+inline constexpr unsigned kChainSendTimeoutMs = 1000;
+
 // The seam to USER32's chain calls.
 class TChainSystem {
  public:
   virtual ~TChainSystem() = default;
   virtual TWindowHandle SetViewer(TWindowHandle window) = 0;               // SetClipboardViewer
   virtual void ChangeChain(TWindowHandle remove, TWindowHandle next) = 0;  // ChangeClipboardChain
+  // SendMessage, no longer waiting after kChainSendTimeoutMs (at once while
+  // the window has not answered an earlier message in time); the answer is
+  // then 0 and the message is still delivered later.
   virtual std::intptr_t Send(TWindowHandle window, unsigned msg, std::uintptr_t wParam,
-                             std::intptr_t lParam) = 0;  // SendMessage
+                             std::intptr_t lParam) = 0;
 };
 
 // The real chain; defined by the Win32 binding (qamwatchClipbrd_win.cpp).

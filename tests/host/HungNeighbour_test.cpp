@@ -31,7 +31,7 @@ TMessage Message(unsigned msg, std::uintptr_t wParam = 0, std::intptr_t lParam =
 
 TEST(HungNeighbour, MessagesArrivingWhileAForwardWaitsAreHandledAndUsedByTheNextForward) {
   TFakeClipboardSystem system;
-  TClipboard clipboard(system);
+  TClipboard clipboard(system, test::FakeCodePage());
   system.Synthesized = {1};
   TFakeChainSystem chain;
   chain.PreviousViewer = kHung;
@@ -63,7 +63,7 @@ TEST(HungNeighbour, MessagesArrivingWhileAForwardWaitsAreHandledAndUsedByTheNext
 
 TEST(HungNeighbour, LeavingWithAHungNextViewerStillLeavesAndTellsIt) {
   TFakeClipboardSystem system;
-  TClipboard clipboard(system);
+  TClipboard clipboard(system, test::FakeCodePage());
   TFakeChainSystem chain;
   chain.PreviousViewer = kHung;
   TqamwatchClipbrd* watcher = TqamwatchClipbrd::Create(kForm, clipboard, chain);

@@ -440,26 +440,29 @@ std::string EditText() {
   return text;
 }
 
+struct TFindBox {
+  DWORD Pid;
+  HWND Found;
+};
+
+// A named callback: the 32-bit build needs the stdcall convention.
+BOOL CALLBACK FindBoxProc(HWND w, LPARAM l) {
+  auto* f = reinterpret_cast<TFindBox*>(l);
+  wchar_t cls[16] = {};
+  GetClassNameW(w, cls, 16);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  if (owner == f->Pid && std::wcscmp(cls, L"#32770") == 0 && IsWindowVisible(w)) {
+    f->Found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // Zeziduz's error box, if one is shown.
 HWND FindBox(DWORD pid) {
-  struct TFind {
-    DWORD Pid;
-    HWND Found;
-  } find{pid, nullptr};
-  EnumWindows(
-      [](HWND w, LPARAM l) -> BOOL {
-        auto* f = reinterpret_cast<TFind*>(l);
-        wchar_t cls[16] = {};
-        GetClassNameW(w, cls, 16);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == f->Pid && std::wcscmp(cls, L"#32770") == 0 && IsWindowVisible(w)) {
-          f->Found = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&find));
+  TFindBox find{pid, nullptr};
+  EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&find));
   return find.Found;
 }
 

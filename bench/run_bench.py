@@ -517,7 +517,7 @@ def run_all(wine, table, notes, quick, args):
                         log(f"burst {name} {copier} {gap} ms #{rep + 1}")
                         t = f"{tag}{name[0]}{copier[0]}{gap}r{rep}"
                         results[(name, copier, gap, rep)] = burst(wine, target, copier, n, gap, t,
-                                                                 0.5 if quick else 1.0)
+                                                                 0.5 if quick else 0.7)
                         if not quick:
                             target.reset()
             for size in sizes:
@@ -578,7 +578,10 @@ def run_all(wine, table, notes, quick, args):
             continue
         target = make(wine)
         try:
-            scale[name] = measure_scale(wine, target, name, scale_n, tag, log)
+            # The floor's cost per capture does not grow with its count; a fifth
+            # of the run keeps the whole bench within its time.
+            count = scale_n if name == "Zeziduz" else scale_n // 5
+            scale[name] = measure_scale(wine, target, name, count, tag, log)
         finally:
             target.close()
     base_paste, base_write = paste(wine, scale["Zeziduz"]["rows"] * 100)
@@ -605,8 +608,10 @@ def run_all(wine, table, notes, quick, args):
     table.add(f"scale: \"全部粘贴\" of {z['rows']} → target has it all", secs(z["pasted"]),
               f"{secs(base_paste)} (helper write + Ctrl+V; write alone {secs(base_write)})",
               ratio(z["pasted"], base_paste), "≤ 1.5 × helper", z["pasted"] <= 1.5 * base_paste)
-    if z["rows"] != scale_n or f["rows"] != scale_n:
-        notes.append(f"scale: rows added: Zeziduz {z['rows']}, floor {f['rows']} of {scale_n}.")
+    if z["rows"] != scale_n:
+        notes.append(f"scale: rows added: Zeziduz {z['rows']} of {scale_n}.")
+    notes.append(f"scale: the floor is fed {f['rows']} texts (first and last {k} of those); "
+                 "its cost per capture does not grow with the count.")
 
     log("start-up")
     zs = startup(wine, "Zeziduz", "ZezForm", runs, warm=not quick)
@@ -641,7 +646,8 @@ def run_all(wine, table, notes, quick, args):
     notes.append("Scale: Zeziduz's window is shown for the first and the last thousand and "
                  "minimised in between. Shown, each new row costs a repaint of the list box "
                  "(~8–11 ms here; with WM_SETREDRAW off ~2 ms), which would make 100 000 rows "
-                 "take a quarter of an hour.")
+                 "take a quarter of an hour. The same repaint is most of the latency above: "
+                 "minimised, Zeziduz's median at 25 ms is the floor's.")
     notes.append("The machine has 2 cores shared with other work: figures are noisy, "
                  "ratios within a run are what to read.")
 
